@@ -30,8 +30,7 @@ function(zenvar_add_host_library target)
             juce::juce_audio_formats
             juce::juce_dsp
         PUBLIC
-            juce::juce_recommended_config_flags
-            juce::juce_recommended_lto_flags)
+            juce::juce_recommended_config_flags)
     target_compile_definitions(${target} PUBLIC
         ${ZENVAR_JUCE_DEFINITIONS}
         JUCE_GLOBAL_MODULE_SETTINGS_INCLUDED=1

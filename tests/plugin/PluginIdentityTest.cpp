@@ -97,7 +97,7 @@ TEST_F (PluginIdentityTest, ParametersArePresentedAsNormalisedNumbers)
         EXPECT_EQ (parameter->getLabel(), juce::String());
         EXPECT_TRUE (parameter->isAutomatable());
         EXPECT_FALSE (parameter->isMetaParameter());
-        EXPECT_EQ (parameter->getNumSteps(), juce::AudioProcessor::getDefaultNumParameterSteps());
+        EXPECT_EQ (static_cast<juce::AudioProcessorParameter*> (parameter)->getNumSteps(), juce::AudioProcessor::getDefaultNumParameterSteps());
     }
 
     auto& crossover1 = *parameters[0];
