@@ -24,7 +24,7 @@ EmbeddedResource findEmbeddedResource (const char* key);
 std::string getNamedImageKey (const char* name, double displayScale);
 
 /** The scale factor of the primary display, or 1 when the framework knows no display (a machine
-    without a screen). [message thread] */
+    without a screen) or reports a scale that is not a positive number. [message thread] */
 double getPrimaryDisplayScale();
 
 /** The picture `name` ("zoom_in", "zoom_out", "zenvar_icon", "vantorlogovit") in the variant for
