@@ -1,0 +1,265 @@
+#include "processor/SpectrumFeed.h"
+#include "support/DspTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+namespace zenvar::test
+{
+
+namespace
+{
+    constexpr int frameLength = SpectrumFeed::frameLength;
+
+    /** Pushes `left` (and `right`, when given) in blocks of `blockLength`. */
+    void pushInBlocks (SpectrumFeed& feed, const std::vector<float>& left, const std::vector<float>* right, int blockLength)
+    {
+        for (size_t start = 0; start < left.size(); start += static_cast<size_t> (blockLength))
+        {
+            const auto length = static_cast<int> (std::min (left.size() - start, static_cast<size_t> (blockLength)));
+            const float* channels[] = { left.data() + start, right != nullptr ? right->data() + start : nullptr };
+            feed.pushBlock (channels, right != nullptr ? 2 : 1, length);
+        }
+    }
+
+    std::vector<float> makeSine (double bin, int length, double amplitude = 1.0)
+    {
+        std::vector<float> sine (static_cast<size_t> (length));
+
+        for (int n = 0; n < length; ++n)
+            sine[static_cast<size_t> (n)] = static_cast<float> (amplitude * std::sin (2.0 * M_PI * bin * n / frameLength));
+
+        return sine;
+    }
+
+    float largestMagnitudeExcept (const kiss_fft_cpx* frame, int skippedBin)
+    {
+        float largest = 0.0f;
+
+        for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
+            if (bin != skippedBin)
+                largest = std::max (largest, std::fabs (frame[bin].r));
+
+        return largest;
+    }
+} // namespace
+
+TEST (SpectrumFeed, ConstantInputLandsInBinZero)
+{
+    SpectrumFeed feed;
+    const std::vector<float> ones (frameLength, 1.0f);
+    pushInBlocks (feed, ones, &ones, 256);
+
+    const auto* frame = feed.takeLatestSpectrum();
+    ASSERT_NE (frame, nullptr);
+    EXPECT_NEAR (frame[0].r, 2.0f * SpectrumFeed::getInputScale() * frameLength, 1.0e-5f);
+    EXPECT_NEAR (frame[0].r, 3.14159f, 1.0e-5f);
+    EXPECT_LT (largestMagnitudeExcept (frame, 0), 1.0e-5f);
+}
+
+TEST (SpectrumFeed, SineAtBin64LandsInBin64)
+{
+    SpectrumFeed feed;
+    const auto sine = makeSine (64.0, frameLength);
+    pushInBlocks (feed, sine, &sine, 100);
+
+    const auto* frame = feed.takeLatestSpectrum();
+    ASSERT_NE (frame, nullptr);
+    EXPECT_NEAR (frame[64].r, 1.5708f, 1.0e-4f);
+    EXPECT_LT (largestMagnitudeExcept (frame, 64), 1.0e-4f);
+}
+
+TEST (SpectrumFeed, SilenceGivesZeroMagnitudes)
+{
+    SpectrumFeed feed;
+    const std::vector<float> silence (frameLength, 0.0f);
+    pushInBlocks (feed, silence, nullptr, 512);
+
+    const auto* frame = feed.takeLatestSpectrum();
+    ASSERT_NE (frame, nullptr);
+    EXPECT_EQ (largestMagnitudeExcept (frame, -1), 0.0f);
+}
+
+TEST (SpectrumFeed, MonoGivesTheSameFramesAsStereoWithEqualChannels)
+{
+    SpectrumFeed mono, stereo;
+    const auto signal = makeNoise (3 * frameLength, 12);
+    pushInBlocks (mono, signal, nullptr, 333);
+    pushInBlocks (stereo, signal, &signal, 333);
+
+    const auto* a = mono.takeLatestSpectrum();
+    const auto* b = stereo.takeLatestSpectrum();
+    ASSERT_NE (a, nullptr);
+    ASSERT_NE (b, nullptr);
+
+    for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
+        ASSERT_EQ (bitsOf (a[bin].r), bitsOf (b[bin].r)) << "bin " << bin;
+}
+
+TEST (SpectrumFeed, OneFramePer1024SamplesWhateverTheBlockLength)
+{
+    for (const auto blockLength : { 1, 7, 441, 1000, 1024, 1500, 2048 })
+    {
+        SCOPED_TRACE (blockLength);
+        SpectrumFeed feed;
+        const std::vector<float> signal (static_cast<size_t> (blockLength), 0.5f);
+        int frames = 0;
+
+        for (int pushed = 0; pushed + blockLength <= 8 * frameLength; pushed += blockLength)
+        {
+            pushInBlocks (feed, signal, nullptr, blockLength);
+
+            if (feed.takeLatestSpectrum() != nullptr)
+                ++frames;
+
+            // A block that finishes two frames still only hands over one, the newer.
+            if (blockLength == 2048)
+                EXPECT_EQ (feed.takeLatestSpectrum(), nullptr);
+        }
+
+        const auto samples = (8 * frameLength / blockLength) * blockLength;
+        EXPECT_EQ (frames, blockLength > frameLength ? samples / blockLength : samples / frameLength);
+    }
+}
+
+TEST (SpectrumFeed, A2048SampleBlockLeavesTheSecondFrame)
+{
+    SpectrumFeed feed;
+    auto signal = std::vector<float> (frameLength, 1.0f);
+    const auto sine = makeSine (64.0, frameLength);
+    signal.insert (signal.end(), sine.begin(), sine.end());
+    pushInBlocks (feed, signal, nullptr, 2048);
+
+    const auto* frame = feed.takeLatestSpectrum();
+    ASSERT_NE (frame, nullptr);
+    EXPECT_NEAR (frame[64].r, 1.5708f, 1.0e-4f);
+    EXPECT_LT (frame[0].r, 1.0e-4f);
+    EXPECT_EQ (feed.takeLatestSpectrum(), nullptr);
+}
+
+TEST (SpectrumFeed, AFeedWhoseAllocationFailedDoesNothing)
+{
+    SpectrumFeed feed ([] (std::size_t) -> void* { return nullptr; }, [] (void*) { FAIL() << "nothing to release"; });
+    EXPECT_FALSE (feed.hasStorage());
+
+    const auto signal = makeNoise (4 * frameLength, 2);
+    pushInBlocks (feed, signal, &signal, 512);
+    EXPECT_EQ (feed.takeLatestSpectrum(), nullptr);
+}
+
+TEST (SpectrumFeed, TheEditorNeverSeesATornOrStaleFrame)
+{
+    // Frame k is a sine in bin 1 + k % 64 over a constant proportional to k + 1: bin 0 tells
+    // which frame it is and the peak must sit where that frame put it, alone. A frame mixed from
+    // two, or handed over out of order, fails that. Now and then the editor also holds on to a
+    // frame while the audio side (unpaced, far faster than real time) finishes three more, and
+    // checks that nobody wrote into the frame it holds. The audio side is only kept from running
+    // more than eight frames ahead of the editor's attempts, so that both see many hand-overs.
+    constexpr int numFrames = 3000;
+    constexpr int numBinsUsed = 64;
+    std::vector<std::vector<float>> sines;
+
+    for (int k = 0; k < numBinsUsed; ++k)
+        sines.push_back (makeSine (1.0 + k, frameLength, 0.5));
+
+    SpectrumFeed feed;
+    std::atomic<int> framesPushed { 0 }, editorAttempts { 0 };
+    std::atomic<bool> finished { false };
+
+    std::thread audio ([&]
+                       {
+                           std::vector<float> block (frameLength);
+
+                           for (int k = 0; k < numFrames; ++k)
+                           {
+                               const auto& sine = sines[static_cast<size_t> (k % numBinsUsed)];
+                               const auto level = static_cast<float> (k + 1) / numFrames;
+
+                               for (int n = 0; n < frameLength; ++n)
+                                   block[static_cast<size_t> (n)] = sine[static_cast<size_t> (n)] + level;
+
+                               // Blocks of 300, so that frames finish mid-block.
+                               for (int start = 0; start < frameLength; start += 300)
+                               {
+                                   const float* channels[] = { block.data() + start };
+                                   feed.pushBlock (channels, 1, std::min (300, frameLength - start));
+                               }
+
+                               framesPushed.fetch_add (1);
+
+                               while (framesPushed.load() > editorAttempts.load() + 8)
+                                   std::this_thread::yield();
+                           }
+
+                           finished.store (true);
+                       });
+
+    int lastFrame = -1, framesSeen = 0, failures = 0;
+    std::vector<float> copy (SpectrumFeed::numMagnitudes);
+
+    const auto report = [&] (const std::string& problem)
+    {
+        if (failures++ < 5)
+            ADD_FAILURE() << problem;
+    };
+
+    for (;;)
+    {
+        editorAttempts.fetch_add (1);
+        const auto done = finished.load();
+        const auto* spectrum = feed.takeLatestSpectrum();
+
+        if (spectrum == nullptr)
+        {
+            if (done)
+                break;
+
+            continue;
+        }
+
+        for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
+            copy[static_cast<size_t> (bin)] = spectrum[bin].r;
+
+        const auto level = copy[0] / (2.0f * SpectrumFeed::getInputScale() * frameLength);
+        const auto k = static_cast<int> (std::lround (level * numFrames)) - 1;
+        const auto peak = static_cast<int> (std::max_element (copy.begin() + 1, copy.end()) - copy.begin());
+        auto others = 0.0f;
+
+        for (int bin = 1; bin < SpectrumFeed::numMagnitudes; ++bin)
+            if (bin != peak)
+                others = std::max (others, copy[static_cast<size_t> (bin)]);
+
+        if (k <= lastFrame)
+            report ("frame " + std::to_string (k) + " handed over after frame " + std::to_string (lastFrame));
+
+        if (peak != 1 + k % numBinsUsed || others > 0.05f * copy[static_cast<size_t> (peak)])
+            report ("frame " + std::to_string (k) + " is torn: peak in bin " + std::to_string (peak));
+
+        if (++framesSeen % 8 == 0)
+        {
+            for (const auto target = framesPushed.load() + 3; framesPushed.load() < target && ! finished.load();)
+                editorAttempts.fetch_add (1);
+
+            for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
+                if (bitsOf (spectrum[bin].r) != bitsOf (copy[static_cast<size_t> (bin)]))
+                {
+                    report ("frame " + std::to_string (k) + " was written while the editor held it");
+                    break;
+                }
+        }
+
+        lastFrame = k;
+    }
+
+    audio.join();
+    EXPECT_EQ (failures, 0);
+    EXPECT_EQ (lastFrame, numFrames - 1);
+    EXPECT_GT (framesSeen, numFrames / 20);
+}
+
+} // namespace zenvar::test
