@@ -184,7 +184,7 @@ void ZenvarAudioProcessor::setStateInformation (const void* data, int sizeInByte
             parameter->setValueNotifyingHost (value);
     }
 
-    // A zoom below 1 (a missing field included) or not a number loads as 1; an absurdly large one
+    // A zoom below 1 (a missing field included) or not a finite number loads as 1; an absurdly large one
     // is limited so the editor cannot ask for a window larger than any screen.
     const auto scale = asFloat (readField (stream));
     editorScale = std::isfinite (scale) ? juce::jlimit (1.0f, maximumEditorScale, scale) : 1.0f;

@@ -1,6 +1,8 @@
 // What a host reads from the bundle's exported factory before it creates anything: vendor,
 // classes, their IDs, categories and versions, compared byte for byte.
 
+#include "support/BuiltBundle.h"
+
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -15,11 +17,6 @@ using Steinberg::IPluginFactory2;
 using Steinberg::PClassInfo;
 using Steinberg::PClassInfo2;
 using Steinberg::PFactoryInfo;
-
-juce::File getBundleBinary()
-{
-    return juce::File (ZENVAR_VST3_BINARY_PATH);
-}
 
 std::string hexOf (const Steinberg::TUID id)
 {
@@ -36,7 +33,7 @@ class BundleFactoryTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE (library.open (getBundleBinary().getFullPathName())) << getBundleBinary().getFullPathName();
+        ASSERT_TRUE (library.open (zenvar::test::getBuiltBundleBinary().getFullPathName())) << zenvar::test::getBuiltBundleBinary().getFullPathName();
 
         using ModuleEntry = bool (*) (void*);
         auto moduleEntry = reinterpret_cast<ModuleEntry> (library.getFunction ("ModuleEntry"));

@@ -156,9 +156,12 @@ TEST_F (AudioProcessorPoolTest, NoReaderReachesAProcessorAfterItsRemovalReturned
     std::atomic<bool> stop { false };
     std::atomic<int> violations { 0 };
     std::atomic<long> visits { 0 };
+    std::atomic<int> readersStarted { 0 };
 
     auto reader = [&]
     {
+        readersStarted.fetch_add (1);
+
         while (! stop.load())
         {
             pool.forEachMemberOfGroup (0, [&] (juce::AudioProcessor* member)
@@ -175,7 +178,11 @@ TEST_F (AudioProcessorPoolTest, NoReaderReachesAProcessorAfterItsRemovalReturned
     std::thread readerA (reader), readerB (reader);
     juce::Random random (42);
 
-    for (int round = 0; round < 20000; ++round)
+    while (readersStarted.load() < 2)
+        std::this_thread::yield();
+
+    // Enough rounds to interleave often, and on until the readers have really been reading.
+    for (int round = 0; round < 20000 || visits.load() < 100000; ++round)
     {
         const auto index = random.nextInt (numMembers);
         auto* member = members[(size_t) index].get();
