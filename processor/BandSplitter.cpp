@@ -48,18 +48,55 @@ bool BandSplitter::isRamping() const noexcept
     return ramps[0].isSmoothing() || ramps[1].isSmoothing() || ramps[2].isSmoothing();
 }
 
-void BandSplitter::designNextSample() noexcept
+void BandSplitter::designBatch (int maxLength) noexcept
 {
-    const auto f1 = ramps[0].getNextValue();
-    const auto f2 = ramps[1].getNextValue();
-    const auto f3 = ramps[2].getNextValue();
+    auto longestRamp = 1;
 
-    // One lane per crossover; each lane computes exactly what a design of that crossover alone
-    // computes, so broadcasting a lane gives every filter at that crossover its exact design.
-    const auto designs = ButterworthDesign::compute (Float4::fromLanes (f1, f2, f3, f3), Float4::broadcast (sampleRate));
-    const auto crossover1 = designs.broadcastLane (0);
-    const auto crossover2 = designs.broadcastLane (1);
-    const auto crossover3 = designs.broadcastLane (2);
+    for (const auto& ramp : ramps)
+        longestRamp = std::max (longestRamp, ramp.getRemainingSteps());
+
+    const auto length = std::min ({ maxBatchLength, maxLength, longestRamp });
+    batch.length = length;
+
+    // Calling each ramp `length` times in a row gives the values that calling the three in turn
+    // would give: they are independent.
+    for (int crossover = 0; crossover < numCrossovers; ++crossover)
+        for (int n = 0; n < length; ++n)
+            batch.cutoff[static_cast<std::size_t> (crossover * length + n)] = ramps[static_cast<std::size_t> (crossover)].getNextValue();
+
+    // Lanes are independent, and a lane computes exactly what a design of its cutoff alone
+    // computes, so four designs at a time give every filter its exact design. The lanes past
+    // the end are given a real cutoff and their designs are never read.
+    const auto used = numCrossovers * length;
+
+    for (auto i = used; i % 4 != 0; ++i)
+        batch.cutoff[static_cast<std::size_t> (i)] = batch.cutoff[static_cast<std::size_t> (used - 1)];
+
+    const auto rate = Float4::broadcast (sampleRate);
+
+    for (int i = 0; i < used; i += 4)
+    {
+        const auto at = static_cast<std::size_t> (i);
+        const auto cutoffs = Float4::fromLanes (batch.cutoff[at], batch.cutoff[at + 1], batch.cutoff[at + 2], batch.cutoff[at + 3]);
+        const auto designs = ButterworthDesign::compute (cutoffs, rate);
+
+        for (std::size_t lane = 0; lane < 4; ++lane)
+        {
+            const auto laneIndex = static_cast<int> (lane);
+            batch.feedback1[at + lane] = designs.feedback1.getLane (laneIndex);
+            batch.feedback2[at + lane] = designs.feedback2.getLane (laneIndex);
+            batch.lowPassGain[at + lane] = designs.lowPassGain.getLane (laneIndex);
+            batch.highPassGain[at + lane] = designs.highPassGain.getLane (laneIndex);
+        }
+    }
+}
+
+void BandSplitter::storeLastDesignOfBatch() noexcept
+{
+    const auto last = batch.length - 1;
+    const auto crossover1 = batch.get (0, last);
+    const auto crossover2 = batch.get (1, last);
+    const auto crossover3 = batch.get (2, last);
 
     filter (band1LowPass1).applyLowPass (crossover1);
     filter (band1AllPass2).applyAllPass (crossover2);

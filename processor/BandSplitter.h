@@ -19,9 +19,12 @@ namespace zenvar
     neither sorted nor forced apart.
 
     The output is, bit for bit, what redesigning all nine filters from the ramped frequencies
-    before every sample gives, but the work is shared: filters at one crossover share one design,
-    the three crossovers go through one four-lane tangent, and while no ramp runs nothing is
-    designed at all. Everything here runs on the audio thread, or while processing is stopped.
+    before every sample gives, but the work is shared: filters at one crossover share one design
+    (low-pass and high-pass differ only in gain and middle tap); while ramps run, the designs of
+    the three crossovers for up to 16 samples ahead go through four-lane evaluations with no lane
+    idle and are used straight from there, the filters storing only the last; while no ramp runs,
+    nothing is designed at all. Everything here runs on the audio thread, or while processing is
+    stopped.
 */
 class BandSplitter
 {
@@ -91,30 +94,71 @@ public:
 
 private:
     //==============================================================================
+    /** Up to this many samples of ramping crossovers are designed ahead in one go. */
+    static constexpr int maxBatchLength = 16;
+
+    /** The designs of the three crossovers for the samples of one batch. Entry
+        crossover × length + sample of each array belongs to that crossover and sample, so the
+        designs of a batch fill consecutive four-lane evaluations with no lane idle. */
+    struct DesignBatch
+    {
+        static constexpr int capacity = numCrossovers * maxBatchLength + 4;
+
+        alignas (16) std::array<float, capacity> cutoff;
+        alignas (16) std::array<float, capacity> feedback1;
+        alignas (16) std::array<float, capacity> feedback2;
+        alignas (16) std::array<float, capacity> lowPassGain;
+        alignas (16) std::array<float, capacity> highPassGain;
+        int length = 0;
+
+        ButterworthDesign get (int crossover, int sample) const noexcept
+        {
+            const auto i = static_cast<std::size_t> (crossover * length + sample);
+            return { Float4::broadcast (cutoff[i]),
+                     Float4::broadcast (feedback1[i]),
+                     Float4::broadcast (feedback2[i]),
+                     Float4::broadcast (lowPassGain[i]),
+                     Float4::broadcast (highPassGain[i]) };
+        }
+    };
+
     template <int numLanesInUse, typename BandSwitches>
     void processChannels (float* const* channels, int numSamples, BandSwitches& isBandOn) noexcept
     {
         auto x = Float4 {};
         int sample = 0;
 
-        for (; sample < numSamples && needsDesign(); ++sample)
+        while (sample < numSamples && needsDesign())
         {
-            designNextSample();
-            processFrame<numLanesInUse> (channels, sample, x, isBandOn);
+            designBatch (numSamples - sample);
+
+            for (int n = 0; n < batch.length; ++n, ++sample)
+            {
+                loadFrame<numLanesInUse> (channels, sample, x);
+                const auto bands = runBandGraph (x, batch.get (0, n), batch.get (1, n), batch.get (2, n));
+                writeFrame<numLanesInUse> (channels, sample, bands, isBandOn);
+            }
+
+            storeLastDesignOfBatch();
         }
 
         for (; sample < numSamples; ++sample)
-            processFrame<numLanesInUse> (channels, sample, x, isBandOn);
+        {
+            loadFrame<numLanesInUse> (channels, sample, x);
+            writeFrame<numLanesInUse> (channels, sample, runBandGraph (x), isBandOn);
+        }
     }
 
-    template <int numLanesInUse, typename BandSwitches>
-    void processFrame (float* const* channels, int sample, Float4& x, BandSwitches& isBandOn) noexcept
+    template <int numLanesInUse>
+    static void loadFrame (float* const* channels, int sample, Float4& x) noexcept
     {
         for (int lane = 0; lane < numLanesInUse; ++lane)
             x.setLane (lane, channels[lane][sample]);
+    }
 
-        const auto bands = runBandGraph (x);
-
+    template <int numLanesInUse, typename BandSwitches>
+    static void writeFrame (float* const* channels, int sample, const std::array<Float4, numBands>& bands, BandSwitches& isBandOn) noexcept
+    {
         for (int lane = 0; lane < numLanesInUse; ++lane)
         {
             // Starting from +0 and adding keeps a -0 band from turning into a -0 output.
@@ -128,6 +172,7 @@ private:
         }
     }
 
+    /** The band graph with the filters' stored designs. */
     std::array<Float4, numBands> runBandGraph (Float4 x) noexcept
     {
         const auto a = filter (band1LowPass1).processLowPass (x);
@@ -145,13 +190,43 @@ private:
         return { band1, band2, band3, band4 };
     }
 
+    /** The band graph with one sample's designs of the three crossovers. */
+    std::array<Float4, numBands> runBandGraph (Float4 x,
+                                               const ButterworthDesign& crossover1,
+                                               const ButterworthDesign& crossover2,
+                                               const ButterworthDesign& crossover3) noexcept
+    {
+        const auto a = filter (band1LowPass1).processLowPass (x, crossover1);
+        const auto b = filter (band1AllPass2).processAllPass (a, crossover2);
+        const auto band1 = filter (band1AllPass3).processAllPass (b, crossover3);
+
+        const auto h1 = filter (highPass1).processHighPass (x, crossover1);
+        const auto c = filter (band2LowPass2).processLowPass (h1, crossover2);
+        const auto band2 = filter (band2AllPass3).processAllPass (c, crossover3);
+
+        const auto h2 = filter (highPass2).processHighPass (h1, crossover2);
+        const auto band3 = filter (band3LowPass3).processLowPass (h2, crossover3);
+        const auto band4 = filter (band4HighPass3).processHighPass (h2, crossover3);
+
+        return { band1, band2, band3, band4 };
+    }
+
     bool needsDesign() const noexcept { return ! designsAreCurrent || isRamping(); }
-    void designNextSample() noexcept;
+
+    /** Advances the ramps by up to `maxLength` samples (as far as the longest ramp runs, at
+        least one) and designs the crossovers for each of those samples into `batch`. */
+    void designBatch (int maxLength) noexcept;
+
+    /** Stores the batch's last designs in the filters, so that between blocks every filter
+        holds exactly the design of the last sample processed. */
+    void storeLastDesignOfBatch() noexcept;
+
     CrossoverFilter& filter (Node node) noexcept { return filters[static_cast<std::size_t> (node)]; }
 
     std::array<CrossoverFilter, numNodes> filters;
     std::array<LinearRamp, numCrossovers> ramps;
     float sampleRate = 44100.0f;
+    DesignBatch batch;
 
     /** False until the filters hold the designs for the ramps' current values. */
     bool designsAreCurrent = false;

@@ -86,6 +86,25 @@ public:
         return high + processLowPass (x);
     }
 
+    /** As processLowPass(), processHighPass() and processAllPass(), with `design` in place of
+        the stored coefficients (which stay as they are): the result of applying the design and
+        then processing, without storing it. [audio thread] */
+    Float4 processLowPass (Float4 x, const ButterworthDesign& design) noexcept
+    {
+        return lowSections[1].processLowPassSample (lowSections[0].processLowPassSample (x, design), design);
+    }
+
+    Float4 processHighPass (Float4 x, const ButterworthDesign& design) noexcept
+    {
+        return highSections[1].processHighPassSample (highSections[0].processHighPassSample (x, design), design);
+    }
+
+    Float4 processAllPass (Float4 x, const ButterworthDesign& design) noexcept
+    {
+        const auto high = processHighPass (x, design);
+        return high + processLowPass (x, design);
+    }
+
     /** Clears the state of all four sections; kind and coefficients stay. [audio thread] */
     void reset() noexcept;
 

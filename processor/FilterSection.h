@@ -80,27 +80,34 @@ public:
     }
 
     /** One step of the recursion. [audio thread] */
-    Float4 processSample (Float4 x) noexcept
+    Float4 processSample (Float4 x) noexcept { return step (x, feedback1, feedback2, gain, middleTap); }
+
+    /** One step with the low-pass or high-pass flavour of `design` instead of the stored
+        coefficients, which stay as they are: what processSample() gives after applyLowPass()
+        or applyHighPass(), without storing the design. [audio thread] */
+    Float4 processLowPassSample (Float4 x, const ButterworthDesign& design) noexcept
     {
-        const auto v = (feedback2 * delay2 + feedback1 * delay1) + x;
-        intermediate = v;
-        const auto y = ((middleTap * delay1 + v) + delay2) * gain;
-        delay2 = delay1;
-        delay1 = v;
-        return y;
+        return step (x, design.feedback1, design.feedback2, design.lowPassGain, Float4::broadcast (2.0f));
+    }
+
+    Float4 processHighPassSample (Float4 x, const ButterworthDesign& design) noexcept
+    {
+        return step (x, design.feedback1, design.feedback2, design.highPassGain, Float4::broadcast (-2.0f));
     }
 
     /** Clears the state; coefficients, sample rate and cutoff stay. [audio thread] */
     void reset() noexcept
     {
-        intermediate = delay1 = delay2 = Float4 {};
+        delay1 = delay2 = Float4 {};
     }
 
     /** Sets the rate (Hz) the next design uses; the current coefficients stay. [audio thread] */
     void setSampleRate (float sampleRateHz) noexcept { sampleRate = Float4::broadcast (sampleRateHz); }
 
     //==============================================================================
-    Float4 getIntermediate() const noexcept { return intermediate; }
+    /** The recursion's value for the last sample. It always equals delay1 (both are set to it,
+        and both are cleared together), so it is not stored twice. */
+    Float4 getIntermediate() const noexcept { return delay1; }
     Float4 getDelay1() const noexcept { return delay1; }
     Float4 getDelay2() const noexcept { return delay2; }
     Float4 getFeedback1() const noexcept { return feedback1; }
@@ -112,6 +119,15 @@ public:
 
 private:
     //==============================================================================
+    Float4 step (Float4 x, Float4 useFeedback1, Float4 useFeedback2, Float4 useGain, Float4 useMiddleTap) noexcept
+    {
+        const auto v = (useFeedback2 * delay2 + useFeedback1 * delay1) + x;
+        const auto y = ((useMiddleTap * delay1 + v) + delay2) * useGain;
+        delay2 = delay1;
+        delay1 = v;
+        return y;
+    }
+
     void apply (const ButterworthDesign& design, Float4 newGain, Float4 newMiddleTap) noexcept
     {
         cutoff = design.cutoff;
@@ -121,7 +137,6 @@ private:
         middleTap = newMiddleTap;
     }
 
-    Float4 intermediate {};
     Float4 delay1 {};
     Float4 delay2 {};
     Float4 feedback1 {};

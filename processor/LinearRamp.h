@@ -66,6 +66,9 @@ public:
     float getTargetValue() const noexcept { return target; }
     int getRampLengthInSamples() const noexcept { return stepsToTarget; }
 
+    /** Samples until the ramp in progress reaches its target; 0 when none runs. */
+    int getRemainingSteps() const noexcept { return countdown; }
+
     /** The tolerant comparison setTargetValue() uses; true for identical values, false
         whenever one of them is NaN. */
     static bool approximatelyEqual (float a, float b) noexcept;

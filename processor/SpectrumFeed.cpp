@@ -1,5 +1,6 @@
 #include "SpectrumFeed.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -12,22 +13,24 @@ SpectrumFeed::SpectrumFeed (AllocateFunction allocate, ReleaseFunction release) 
     std::size_t configBytes = 0;
     kiss_fft_alloc (frameLength, 0, nullptr, &configBytes);
 
-    // The ring and the spectrum frames first (float alignment), the plan at the end.
-    constexpr auto frameBytes = sizeof (kiss_fft_cpx) * frameLength;
-    constexpr auto framesBytes = frameBytes * (1 + numSpectrumFrames);
+    // Sample frames, transform input and spectrum first (float alignment), the plan at the end.
+    constexpr auto sampleFramesBytes = sizeof (float) * frameLength * numSampleFrames;
+    constexpr auto complexFrameBytes = sizeof (kiss_fft_cpx) * frameLength;
+    constexpr auto framesBytes = sampleFramesBytes + 2 * complexFrameBytes;
     storage = allocate (framesBytes + configBytes);
 
     if (storage == nullptr)
         return;
 
     std::memset (storage, 0, framesBytes);
-    auto* frames = static_cast<kiss_fft_cpx*> (storage);
-    analysisRing = frames;
+    auto* bytes = static_cast<char*> (storage);
 
-    for (int i = 0; i < numSpectrumFrames; ++i)
-        spectrumFrames[static_cast<std::size_t> (i)] = frames + frameLength * (i + 1);
+    for (int i = 0; i < numSampleFrames; ++i)
+        sampleFrames[static_cast<std::size_t> (i)] = reinterpret_cast<float*> (bytes) + frameLength * i;
 
-    fftConfig = kiss_fft_alloc (frameLength, 0, static_cast<char*> (storage) + framesBytes, &configBytes);
+    transformInput = reinterpret_cast<kiss_fft_cpx*> (bytes + sampleFramesBytes);
+    spectrum = transformInput + frameLength;
+    fftConfig = kiss_fft_alloc (frameLength, 0, bytes + framesBytes, &configBytes);
 }
 
 SpectrumFeed::~SpectrumFeed()
@@ -46,26 +49,51 @@ void SpectrumFeed::pushBlock (const float* const* channels, int numChannels, int
     if (fftConfig == nullptr || numChannels <= 0)
         return;
 
+    // With one channel the sum is that channel twice, so mono and stereo read alike.
     const auto* left = channels[0];
     const auto* right = numChannels >= 2 ? channels[1] : channels[0];
 
-    for (int i = 0; i < numSamples; ++i)
+    for (int done = 0; done < numSamples;)
     {
-        // With one channel the sum is that channel twice, so mono and stereo read alike.
-        analysisRing[analysisWriteIndex].r = (left[i] + right[i]) * inputScale;
+        const auto length = std::min (numSamples - done, frameLength - analysisWriteIndex);
+        auto* destination = sampleFrames[static_cast<std::size_t> (collectingFrame)] + analysisWriteIndex;
 
-        if (++analysisWriteIndex == frameLength)
+        for (int i = 0; i < length; ++i)
+            destination[i] = (left[done + i] + right[done + i]) * inputScale;
+
+        done += length;
+        analysisWriteIndex += length;
+
+        if (analysisWriteIndex == frameLength)
         {
             analysisWriteIndex = 0;
-            finishFrame();
+            collectingFrame = publishedFrame.exchange (collectingFrame | freshFrameFlag, std::memory_order_acq_rel) & frameIndexMask;
         }
     }
 }
 
-void SpectrumFeed::finishFrame() noexcept
+const float* SpectrumFeed::takeLatestFrame() noexcept
 {
-    auto* spectrum = spectrumFrames[static_cast<std::size_t> (fftTarget)];
-    kiss_fft (fftConfig, analysisRing, spectrum);
+    // Only the audio thread sets the flag and only this thread clears it, so a flag seen here is
+    // still set at the exchange below.
+    if ((publishedFrame.load (std::memory_order_relaxed) & freshFrameFlag) == 0)
+        return nullptr;
+
+    readerFrame = publishedFrame.exchange (readerFrame, std::memory_order_acq_rel) & frameIndexMask;
+    return sampleFrames[static_cast<std::size_t> (readerFrame)];
+}
+
+const kiss_fft_cpx* SpectrumFeed::takeLatestSpectrum() noexcept
+{
+    const auto* samples = takeLatestFrame();
+
+    if (samples == nullptr)
+        return nullptr;
+
+    for (int i = 0; i < frameLength; ++i)
+        transformInput[i] = { samples[i], 0.0f };
+
+    kiss_fft (fftConfig, transformInput, spectrum);
 
     for (int bin = 0; bin < numMagnitudes; ++bin)
     {
@@ -74,18 +102,7 @@ void SpectrumFeed::finishFrame() noexcept
         spectrum[bin].r = std::sqrt (re * re + im * im);
     }
 
-    fftTarget = publishedFrame.exchange (fftTarget | freshFrameFlag, std::memory_order_acq_rel) & frameIndexMask;
-}
-
-const kiss_fft_cpx* SpectrumFeed::takeLatestSpectrum() noexcept
-{
-    // Only the audio thread sets the flag and only this thread clears it, so a flag seen here is
-    // still set at the exchange below.
-    if ((publishedFrame.load (std::memory_order_relaxed) & freshFrameFlag) == 0)
-        return nullptr;
-
-    readerFrame = publishedFrame.exchange (readerFrame, std::memory_order_acq_rel) & frameIndexMask;
-    return spectrumFrames[static_cast<std::size_t> (readerFrame)];
+    return spectrum;
 }
 
 } // namespace zenvar

@@ -152,23 +152,19 @@ TEST (SpectrumFeed, AFeedWhoseAllocationFailedDoesNothing)
     EXPECT_EQ (feed.takeLatestSpectrum(), nullptr);
 }
 
-TEST (SpectrumFeed, TheEditorNeverSeesATornOrStaleFrame)
+TEST (SpectrumFeed, TheEditorNeverSeesATornStaleOrOverwrittenFrame)
 {
-    // Frame k is a sine in bin 1 + k % 64 over a constant proportional to k + 1: bin 0 tells
-    // which frame it is and the peak must sit where that frame put it, alone. A frame mixed from
-    // two, or handed over out of order, fails that. Now and then the editor also holds on to a
-    // frame while the audio side (unpaced, far faster than real time) finishes three more, and
-    // checks that nobody wrote into the frame it holds. The audio side is only kept from running
-    // more than eight frames ahead of the editor's attempts, so that both see many hand-overs.
-    constexpr int numFrames = 3000;
-    constexpr int numBinsUsed = 64;
-    std::vector<std::vector<float>> sines;
-
-    for (int k = 0; k < numBinsUsed; ++k)
-        sines.push_back (makeSine (1.0 + k, frameLength, 0.5));
+    // Every sample of frame k is (k + 1) / numFrames, so a frame mixed from two is uneven and a
+    // frame handed over out of order goes backwards. The editor takes frames and spectra in
+    // turn, and now and then holds on to a frame while the audio side finishes three more,
+    // then checks that nobody wrote into it. The audio side runs unpaced, far faster than real
+    // time, but is kept from running more than eight frames ahead of the editor's progress so
+    // that both see many hand-overs.
+    constexpr int numFrames = 4000;
+    const auto scale = 2.0f * SpectrumFeed::getInputScale();
 
     SpectrumFeed feed;
-    std::atomic<int> framesPushed { 0 }, editorAttempts { 0 };
+    std::atomic<int> framesPushed { 0 }, editorProgress { 0 };
     std::atomic<bool> finished { false };
 
     std::thread audio ([&]
@@ -177,11 +173,7 @@ TEST (SpectrumFeed, TheEditorNeverSeesATornOrStaleFrame)
 
                            for (int k = 0; k < numFrames; ++k)
                            {
-                               const auto& sine = sines[static_cast<size_t> (k % numBinsUsed)];
-                               const auto level = static_cast<float> (k + 1) / numFrames;
-
-                               for (int n = 0; n < frameLength; ++n)
-                                   block[static_cast<size_t> (n)] = sine[static_cast<size_t> (n)] + level;
+                               std::fill (block.begin(), block.end(), static_cast<float> (k + 1) / numFrames);
 
                                // Blocks of 300, so that frames finish mid-block.
                                for (int start = 0; start < frameLength; start += 300)
@@ -192,15 +184,15 @@ TEST (SpectrumFeed, TheEditorNeverSeesATornOrStaleFrame)
 
                                framesPushed.fetch_add (1);
 
-                               while (framesPushed.load() > editorAttempts.load() + 8)
+                               while (framesPushed.load() > editorProgress.load() + 8)
                                    std::this_thread::yield();
                            }
 
                            finished.store (true);
                        });
 
-    int lastFrame = -1, framesSeen = 0, failures = 0;
-    std::vector<float> copy (SpectrumFeed::numMagnitudes);
+    int lastFrame = -1, framesSeen = 0, spectraSeen = 0, failures = 0;
+    std::vector<float> copy (frameLength);
 
     const auto report = [&] (const std::string& problem)
     {
@@ -208,58 +200,69 @@ TEST (SpectrumFeed, TheEditorNeverSeesATornOrStaleFrame)
             ADD_FAILURE() << problem;
     };
 
-    for (;;)
+    const auto checkOrder = [&] (int k)
     {
-        editorAttempts.fetch_add (1);
-        const auto done = finished.load();
-        const auto* spectrum = feed.takeLatestSpectrum();
-
-        if (spectrum == nullptr)
-        {
-            if (done)
-                break;
-
-            continue;
-        }
-
-        for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
-            copy[static_cast<size_t> (bin)] = spectrum[bin].r;
-
-        const auto level = copy[0] / (2.0f * SpectrumFeed::getInputScale() * frameLength);
-        const auto k = static_cast<int> (std::lround (level * numFrames)) - 1;
-        const auto peak = static_cast<int> (std::max_element (copy.begin() + 1, copy.end()) - copy.begin());
-        auto others = 0.0f;
-
-        for (int bin = 1; bin < SpectrumFeed::numMagnitudes; ++bin)
-            if (bin != peak)
-                others = std::max (others, copy[static_cast<size_t> (bin)]);
-
         if (k <= lastFrame)
             report ("frame " + std::to_string (k) + " handed over after frame " + std::to_string (lastFrame));
 
-        if (peak != 1 + k % numBinsUsed || others > 0.05f * copy[static_cast<size_t> (peak)])
-            report ("frame " + std::to_string (k) + " is torn: peak in bin " + std::to_string (peak));
-
-        if (++framesSeen % 8 == 0)
-        {
-            for (const auto target = framesPushed.load() + 3; framesPushed.load() < target && ! finished.load();)
-                editorAttempts.fetch_add (1);
-
-            for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
-                if (bitsOf (spectrum[bin].r) != bitsOf (copy[static_cast<size_t> (bin)]))
-                {
-                    report ("frame " + std::to_string (k) + " was written while the editor held it");
-                    break;
-                }
-        }
-
         lastFrame = k;
+    };
+
+    for (int attempt = 0;; ++attempt)
+    {
+        const auto done = finished.load();
+
+        if (attempt % 2 == 0)
+        {
+            const auto* frame = feed.takeLatestFrame();
+
+            if (frame == nullptr)
+            {
+                if (done)
+                    break;
+
+                continue;
+            }
+
+            editorProgress.fetch_add (1);
+            std::copy (frame, frame + frameLength, copy.begin());
+            const auto k = static_cast<int> (std::lround (copy[0] / scale * numFrames)) - 1;
+
+            if (std::any_of (copy.begin(), copy.end(), [&] (float s) { return s != copy[0]; }))
+                report ("frame " + std::to_string (k) + " is torn");
+
+            checkOrder (k);
+
+            if (++framesSeen % 8 == 0)
+            {
+                const auto target = framesPushed.load() + 3;
+                editorProgress.fetch_add (4);
+
+                while (framesPushed.load() < target && ! finished.load())
+                    std::this_thread::yield();
+
+                if (! std::equal (copy.begin(), copy.end(), frame))
+                    report ("frame " + std::to_string (k) + " was written while the editor held it");
+            }
+        }
+        else if (const auto* spectrum = feed.takeLatestSpectrum())
+        {
+            editorProgress.fetch_add (1);
+            const auto k = static_cast<int> (std::lround (spectrum[0].r / (scale * frameLength) * numFrames)) - 1;
+
+            if (largestMagnitudeExcept (spectrum, 0) > 1.0e-3f * spectrum[0].r)
+                report ("spectrum of frame " + std::to_string (k) + " comes from a torn frame");
+
+            checkOrder (k);
+            ++spectraSeen;
+        }
     }
 
     audio.join();
     EXPECT_EQ (failures, 0);
     EXPECT_EQ (lastFrame, numFrames - 1);
     EXPECT_GT (framesSeen, numFrames / 20);
+    EXPECT_GT (spectraSeen, numFrames / 20);
 }
 
 } // namespace zenvar::test
