@@ -41,7 +41,7 @@ function(zenvar_add_host_library target)
     # Debian's JUCE compiles against the system's PNG, JPEG, FLAC and Ogg Vorbis libraries instead
     # of its own copies, so whoever links this library needs them on the link line too.
     find_package(PkgConfig REQUIRED)
-    pkg_check_modules(ZENVAR_AUDIO_CODECS REQUIRED IMPORTED_TARGET flac vorbisenc vorbisfile)
+    pkg_check_modules(ZENVAR_AUDIO_CODECS REQUIRED IMPORTED_TARGET flac vorbisenc vorbisfile vorbis ogg)
     target_link_libraries(${target} PUBLIC juce::pkgconfig_JUCE_IMG_LINUX_DEPS PkgConfig::ZENVAR_AUDIO_CODECS)
     zenvar_apply_sanitizers(${target})
 endfunction()
