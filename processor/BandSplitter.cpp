@@ -4,9 +4,27 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace zenvar
 {
+
+namespace
+{
+    template <typename Array>
+    Float4 loadFour (const Array& values, std::size_t index) noexcept
+    {
+        Float4 four;
+        std::memcpy (&four, values.data() + index, sizeof (four));
+        return four;
+    }
+
+    template <typename Array>
+    void storeFour (Array& values, std::size_t index, Float4 four) noexcept
+    {
+        std::memcpy (values.data() + index, &four, sizeof (four));
+    }
+} // namespace
 
 BandSplitter::BandSplitter() noexcept
     : ramps { LinearRamp (parameterTable[0].defaultValue),
@@ -58,11 +76,10 @@ void BandSplitter::designBatch (int maxLength) noexcept
     const auto length = std::min ({ maxBatchLength, maxLength, longestRamp });
     batch.length = length;
 
-    // Calling each ramp `length` times in a row gives the values that calling the three in turn
-    // would give: they are independent.
+    // Advancing each ramp `length` samples in a row gives the values that advancing the three in
+    // turn would give: they are independent.
     for (int crossover = 0; crossover < numCrossovers; ++crossover)
-        for (int n = 0; n < length; ++n)
-            batch.cutoff[static_cast<std::size_t> (crossover * length + n)] = ramps[static_cast<std::size_t> (crossover)].getNextValue();
+        ramps[static_cast<std::size_t> (crossover)].fillNextValues (batch.cutoff.data() + crossover * length, length);
 
     // Lanes are independent, and a lane computes exactly what a design of its cutoff alone
     // computes, so four designs at a time give every filter its exact design. The lanes past
@@ -74,20 +91,13 @@ void BandSplitter::designBatch (int maxLength) noexcept
 
     const auto rate = Float4::broadcast (sampleRate);
 
-    for (int i = 0; i < used; i += 4)
+    for (std::size_t i = 0; i < static_cast<std::size_t> (used); i += 4)
     {
-        const auto at = static_cast<std::size_t> (i);
-        const auto cutoffs = Float4::fromLanes (batch.cutoff[at], batch.cutoff[at + 1], batch.cutoff[at + 2], batch.cutoff[at + 3]);
-        const auto designs = ButterworthDesign::compute (cutoffs, rate);
-
-        for (std::size_t lane = 0; lane < 4; ++lane)
-        {
-            const auto laneIndex = static_cast<int> (lane);
-            batch.feedback1[at + lane] = designs.feedback1.getLane (laneIndex);
-            batch.feedback2[at + lane] = designs.feedback2.getLane (laneIndex);
-            batch.lowPassGain[at + lane] = designs.lowPassGain.getLane (laneIndex);
-            batch.highPassGain[at + lane] = designs.highPassGain.getLane (laneIndex);
-        }
+        const auto designs = ButterworthDesign::compute (loadFour (batch.cutoff, i), rate);
+        storeFour (batch.feedback1, i, designs.feedback1);
+        storeFour (batch.feedback2, i, designs.feedback2);
+        storeFour (batch.lowPassGain, i, designs.lowPassGain);
+        storeFour (batch.highPassGain, i, designs.highPassGain);
     }
 }
 

@@ -31,9 +31,4 @@ float frequencyToNormalised (float frequencyHz, int tableRow) noexcept
     return std::pow (proportion, 0.5f);
 }
 
-bool isBandSwitchOn (float normalisedValue) noexcept
-{
-    return std::round (normalisedValue) != 0.0f && ! std::isnan (normalisedValue);
-}
-
 } // namespace zenvar

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 
 namespace zenvar
 {
@@ -36,7 +37,13 @@ float normalisedToFrequency (float normalisedValue) noexcept;
 float frequencyToNormalised (float frequencyHz, int tableRow) noexcept;
 
 /** True when a band switch's normalised value counts as on: it rounds (halves away from zero)
-    to a non-zero integer, that is from 0.5 up. NaN counts as off. [any thread] */
-bool isBandSwitchOn (float normalisedValue) noexcept;
+    to a non-zero integer, that is from 0.5 up. NaN counts as off. Inline, because the audio
+    thread asks it for every band of every channel of every sample. [any thread] */
+inline bool isBandSwitchOn (float normalisedValue) noexcept
+{
+    // Rounding half away from zero gives a non-zero integer exactly when |v| >= 0.5, and NaN
+    // fails the comparison.
+    return std::abs (normalisedValue) >= 0.5f;
+}
 
 } // namespace zenvar

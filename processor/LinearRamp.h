@@ -60,6 +60,30 @@ public:
         return currentValue;
     }
 
+    /** Writes the next `numValues` values into `destination`: exactly what that many calls of
+        getNextValue() return, without going through memory between steps. [audio thread] */
+    void fillNextValues (float* destination, int numValues) noexcept
+    {
+        auto current = currentValue;
+        auto remaining = countdown;
+
+        for (int i = 0; i < numValues; ++i)
+        {
+            if (remaining <= 0)
+            {
+                destination[i] = target;
+                continue;
+            }
+
+            --remaining;
+            current = remaining > 0 ? current + step : target;
+            destination[i] = current;
+        }
+
+        currentValue = current;
+        countdown = remaining;
+    }
+
     //==============================================================================
     bool isSmoothing() const noexcept { return countdown > 0; }
     float getCurrentValue() const noexcept { return currentValue; }

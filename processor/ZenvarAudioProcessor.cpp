@@ -88,10 +88,12 @@ const juce::String ZenvarAudioProcessor::getName() const { return "Zenvar"; }
 
 void ZenvarAudioProcessor::prepareToPlay (double sampleRate, int)
 {
-    if (sampleRate == currentSampleRate.load())
+    // A host that reports no usable rate leaves everything as it was.
+    if (sampleRate == currentSampleRate.load() || ! (std::isfinite (sampleRate) && sampleRate > 0.0))
         return;
 
     currentSampleRate = sampleRate;
+    bandSplitter.prepare (sampleRate);
 }
 
 void ZenvarAudioProcessor::releaseResources() {}
@@ -105,7 +107,38 @@ void ZenvarAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
     for (auto channel = getTotalNumInputChannels(); channel < getTotalNumOutputChannels(); ++channel)
         buffer.clear (channel, 0, buffer.getNumSamples());
 
+    spectrumFeed.pushBlock (buffer.getArrayOfReadPointers(), buffer.getNumChannels(), buffer.getNumSamples());
+
     synchroniseCrossoversWithLinkGroup();
+
+    // With every band on the sum of the bands is the input itself: pass it untouched. The
+    // filters keep their state and the ramps wait until a band goes off again.
+    if (areAllBandsOn())
+        return;
+
+    splitIntoBands (buffer);
+}
+
+bool ZenvarAudioProcessor::areAllBandsOn() const noexcept
+{
+    for (int index = zenvar::firstBandSwitchIndex; index < zenvar::numParameters; ++index)
+        if (! zenvar::isBandSwitchOn (getParameterValue (index)))
+            return false;
+
+    return true;
+}
+
+void ZenvarAudioProcessor::splitIntoBands (juce::AudioBuffer<float>& buffer) noexcept
+{
+    const auto numChannels = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels());
+    const auto* bandSwitches = parameters.data() + zenvar::firstBandSwitchIndex;
+
+    // With the parameters' 0..1 range the plain value is the normalised value; get() reads it
+    // without the virtual call, for every band of every channel of every sample.
+    bandSplitter.process (buffer.getArrayOfWritePointers(), numChannels, buffer.getNumSamples(), [bandSwitches] (int band)
+    {
+        return zenvar::isBandSwitchOn (bandSwitches[band]->get());
+    });
 }
 
 void ZenvarAudioProcessor::updateHostIsPlaying() noexcept
@@ -132,6 +165,9 @@ void ZenvarAudioProcessor::synchroniseCrossoversWithLinkGroup() noexcept
 
         lastValue = value;
         pushCrossoverToLinkGroup (index, value, [] (ZenvarAudioProcessor&) {});
+
+        // A NaN value maps to NaN Hz, which the band splitter ignores: the last good target stays.
+        bandSplitter.setCrossoverTarget (index, zenvar::normalisedToFrequency (value));
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include "plugin/AAXClient.h"
 #include "processor/AudioProcessorPool.h"
+#include "processor/BandSplitter.h"
 #include "processor/CrossoverParameters.h"
+#include "processor/SpectrumFeed.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -110,6 +112,11 @@ public:
         });
     }
 
+    /** The spectrum of the newest 1024-sample input frame finished since the last call (real
+        parts 0..511 are the bin magnitudes, bin k at k × currentSampleRate / 1024 Hz), or
+        nullptr when there is none. The values stay until the next call. [message thread] */
+    const kiss_fft_cpx* takeLatestSpectrum() noexcept { return spectrumFeed.takeLatestSpectrum(); }
+
     //==============================================================================
     /** The link group this instance belongs to (0..7). Written on the message thread, read
         anywhere. */
@@ -134,6 +141,8 @@ private:
     void createParameters (int positionInGroupZero);
     void synchroniseCrossoversWithLinkGroup() noexcept;
     void updateHostIsPlaying() noexcept;
+    bool areAllBandsOn() const noexcept;
+    void splitIntoBands (juce::AudioBuffer<float>& buffer) noexcept;
 
     VTJUICY::AAXClient aaxClient;
 
@@ -142,6 +151,13 @@ private:
 
     /** Crossover values as last seen by the audio callback (normalised). */
     std::array<float, zenvar::numCrossovers> lastCrossoverValues {};
+
+    /** The nine crossover filters and the crossover ramps; audio thread and prepare only. */
+    zenvar::BandSplitter bandSplitter;
+
+    /** The input's frames for the editor's spectrum: fed by the audio thread, taken by the
+        editor. */
+    zenvar::SpectrumFeed spectrumFeed;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZenvarAudioProcessor)
 };

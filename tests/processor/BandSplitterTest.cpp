@@ -300,6 +300,27 @@ TEST (BandSplitter, CrossoversAboveHalfTheSampleRateStayStable)
     }
 }
 
+TEST (BandSplitter, ACrossoverMovesFrom1000To2000HzIn441EqualStepsAt44100Hz)
+{
+    BandSplitter engine;
+    engine.prepare (44100.0);
+    engine.setCrossoverTarget (1, 2000.0f);
+    float sample = 0.0f;
+    auto* channel = &sample;
+    auto previous = engine.getCrossoverFrequency (1);
+
+    for (int n = 1; n <= 441; ++n)
+    {
+        engine.process (&channel, 1, 1, [] (int) { return false; });
+        const auto current = engine.getCrossoverFrequency (1);
+        ASSERT_NEAR (current - previous, 1000.0f / 441.0f, 4.0e-3f) << "step " << n;
+        ASSERT_EQ (current == 2000.0f, n == 441) << "step " << n;
+        previous = current;
+    }
+
+    EXPECT_FALSE (engine.isRamping());
+}
+
 TEST (BandSplitter, PrepareClearsTheFiltersSnapsTheRampsAndIgnoresBadRates)
 {
     BandSplitter engine;

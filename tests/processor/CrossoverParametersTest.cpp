@@ -87,3 +87,18 @@ TEST (BandSwitch, IsOnFromOneHalfUp)
         EXPECT_EQ (isBandSwitchOn (c.value), c.on);
     }
 }
+
+TEST (CrossoverParameters, BandSwitchDecodingAgreesWithRoundingHalfAwayFromZero)
+{
+    // The audio thread decodes switches with a comparison instead of rounding; both must agree
+    // on every float, so sweep all floats from 2^-3 to 2^3 of both signs (the boundary and its
+    // neighbours included) plus the values beyond.
+    for (const auto sign : { 1.0f, -1.0f })
+    {
+        for (auto v = 0.125f; v <= 8.0f; v = std::nextafter (v, 16.0f))
+            ASSERT_EQ (isBandSwitchOn (sign * v), std::round (sign * v) != 0.0f) << sign * v;
+
+        for (const auto v : { 0.0f, 1.0e-30f, std::numeric_limits<float>::max(), std::numeric_limits<float>::infinity() })
+            EXPECT_EQ (isBandSwitchOn (sign * v), std::round (sign * v) != 0.0f) << sign * v;
+    }
+}
