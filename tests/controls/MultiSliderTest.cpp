@@ -109,7 +109,7 @@ TEST (MultiSlider, WithoutThumbsOneSegmentFillsTheStrip)
     EXPECT_EQ (slider.getValue (0), 0.0f);
 }
 
-TEST_F (StripFixture, KeepsEachThumbInsideItsRange)
+TEST (MultiSlider, KeepsEachThumbInsideItsRange)
 {
     struct Case
     {
