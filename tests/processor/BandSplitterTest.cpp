@@ -162,10 +162,10 @@ INSTANTIATE_TEST_SUITE_P (SampleRatesAndLayouts,
                           ::testing::Values (Scenario { 44100.0, 2 }, Scenario { 44100.0, 1 }, Scenario { 48000.0, 2 },
                                              Scenario { 96000.0, 2 }, Scenario { 192000.0, 1 }, Scenario { 22050.0, 2 },
                                              Scenario { 32000.0, 1 }, Scenario { 44100.0, 0 }),
-                          [] (const auto& info)
+                          [] (const auto& testCase)
                           {
-                              return std::to_string (static_cast<int> (info.param.sampleRate)) + "Hz_"
-                                   + std::to_string (info.param.numChannels) + "ch";
+                              return std::to_string (static_cast<int> (testCase.param.sampleRate)) + "Hz_"
+                                   + std::to_string (testCase.param.numChannels) + "ch";
                           });
 
 TEST (BandSplitter, MonoLeavesLaneOneAndTheSpareLanesAtZero)

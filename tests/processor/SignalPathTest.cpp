@@ -234,7 +234,9 @@ TEST (SignalPath, FourInstancesInGroupZeroSumToTheAllPassOfTheInput)
 
                     // Once the first block's ramps from the default crossovers have died away.
                     if (block > 0)
+                    {
                         ASSERT_NEAR (sum.getSample (c, n), x.getLane (c), 1.0e-4f) << "block " << block << ", sample " << n;
+                    }
                 }
             }
         }

@@ -119,7 +119,9 @@ TEST (SpectrumFeed, OneFramePer1024SamplesWhateverTheBlockLength)
 
             // A block that finishes two frames still only hands over one, the newer.
             if (blockLength == 2048)
+            {
                 EXPECT_EQ (feed.takeLatestSpectrum(), nullptr);
+            }
         }
 
         const auto samples = (8 * frameLength / blockLength) * blockLength;
