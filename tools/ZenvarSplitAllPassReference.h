@@ -2,17 +2,11 @@
 
 #include <array>
 
-/** The all-pass that the plug-in's four bands of one channel add up to, computed on its own: for
-    each of the three crossovers a fourth-order Linkwitz-Riley low-pass plus the matching
-    high-pass fed with the same input, the three in cascade. No band is formed or summed here, so
-    a fault in the plug-in's band tree cannot hide in this reference.
-
-    The filters are designed as the plug-in designs its own (second-order Butterworth sections by
-    the bilinear transform with tangent pre-warping, every design step in single precision), so
-    the coefficients agree with the plug-in's. The signal runs in `SampleType`: in double precision
-    this is the exact response of those filters; in single precision it shows how close single
-    precision can come to it at these crossovers, which is the floor for the plug-in as well. */
-template <typename SampleType>
+/** The exact all-pass response that the plug-in's four bands of one channel add up to, in double
+    precision and from its textbook form rather than from any band: per crossover the second-order
+    all-pass (s² - √2 s + 1) / (s² + √2 s + 1) that a fourth-order Linkwitz-Riley low-pass and
+    high-pass sum to, taken to the z-plane by the bilinear transform with the tangent pre-warping
+    the plug-in uses; the three crossovers in cascade. */
 class ZenvarSplitAllPassReference
 {
 public:
@@ -24,27 +18,18 @@ public:
     void reset() noexcept;
 
     /** One sample through the three all-passes. */
-    SampleType processSample (SampleType input) noexcept;
+    double processSample (double input) noexcept;
 
 private:
-    /** One second-order section in direct form II: y = gain · (v + middleTap·v[-1] + v[-2]) with
-        v = x + feedback1·v[-1] + feedback2·v[-2], in the plug-in's order of operations. */
-    struct Section
+    /** y = a2·x + a1·x[-1] + x[-2] - a1·y[-1] - a2·y[-2]: an all-pass, its numerator the mirror
+        of its denominator. */
+    struct AllPassSection
     {
-        SampleType feedback1 {}, feedback2 {}, gain {}, middleTap {};
-        SampleType delay1 {}, delay2 {};
+        double a1 = 0.0, a2 = 0.0;
+        double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0;
 
-        SampleType processSample (SampleType input) noexcept;
+        double processSample (double input) noexcept;
     };
 
-    /** Low-pass cascade plus high-pass cascade at one crossover. */
-    struct CrossoverAllPass
-    {
-        std::array<Section, 2> lowSections, highSections;
-
-        void design (float sampleRate, float cutoffHz) noexcept;
-        SampleType processSample (SampleType input) noexcept;
-    };
-
-    std::array<CrossoverAllPass, 3> allPasses;
+    std::array<AllPassSection, 3> sections;
 };
