@@ -11,19 +11,19 @@ namespace zenvar
 
 namespace
 {
-    template <typename Array>
-    Float4 loadFour (const Array& values, std::size_t index) noexcept
-    {
-        Float4 four;
-        std::memcpy (&four, values.data() + index, sizeof (four));
-        return four;
-    }
+template <typename Array>
+Float4 loadFour (const Array& values, std::size_t index) noexcept
+{
+    Float4 four;
+    std::memcpy (&four, values.data() + index, sizeof (four));
+    return four;
+}
 
-    template <typename Array>
-    void storeFour (Array& values, std::size_t index, Float4 four) noexcept
-    {
-        std::memcpy (values.data() + index, &four, sizeof (four));
-    }
+template <typename Array>
+void storeFour (Array& values, std::size_t index, Float4 four) noexcept
+{
+    std::memcpy (values.data() + index, &four, sizeof (four));
+}
 } // namespace
 
 BandSplitter::BandSplitter() noexcept

@@ -70,10 +70,13 @@ public:
     {
         switch (kind)
         {
-            case FilterKind::highPass: return processHighPass (x);
-            case FilterKind::allPass:  return processAllPass (x);
+            case FilterKind::highPass:
+                return processHighPass (x);
+            case FilterKind::allPass:
+                return processAllPass (x);
             case FilterKind::lowPass:
-            default:                   return processLowPass (x);
+            default:
+                return processLowPass (x);
         }
     }
 

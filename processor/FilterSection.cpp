@@ -5,36 +5,36 @@ namespace zenvar
 
 namespace
 {
-    struct SharedTerms
-    {
-        Float4 p;
-        Float4 denominator;
-        Float4 feedback1;
-        Float4 feedback2;
-    };
+struct SharedTerms
+{
+    Float4 p;
+    Float4 denominator;
+    Float4 feedback1;
+    Float4 feedback2;
+};
 
-    Float4 limitWarpedAngle (Float4 w) noexcept
-    {
-        const auto highest = Float4::broadcast (ButterworthDesign::maximumWarpedAngle);
-        const auto lowest = Float4::broadcast (ButterworthDesign::minimumWarpedAngle);
+Float4 limitWarpedAngle (Float4 w) noexcept
+{
+    const auto highest = Float4::broadcast (ButterworthDesign::maximumWarpedAngle);
+    const auto lowest = Float4::broadcast (ButterworthDesign::minimumWarpedAngle);
 
-        // Written so that NaN fails the first test and lands on the highest angle.
-        const auto belowHighest = Float4::select (w < highest, w, highest);
-        return Float4::select (belowHighest > lowest, belowHighest, lowest);
-    }
+    // Written so that NaN fails the first test and lands on the highest angle.
+    const auto belowHighest = Float4::select (w < highest, w, highest);
+    return Float4::select (belowHighest > lowest, belowHighest, lowest);
+}
 
-    SharedTerms computeSharedTerms (Float4 cutoffHz, Float4 sampleRateHz) noexcept
-    {
-        const auto one = Float4::broadcast (1.0f);
-        const auto w = limitWarpedAngle ((cutoffHz * Float4::broadcast (3.14159274f)) / sampleRateHz);
-        const auto g = tangent (w);
-        const auto p = g * g;
-        const auto q = (g + g) * Float4::broadcast (0.70710677f);
-        const auto denominator = (p + q) + one;
-        const auto feedback1 = ((one - p) + (one - p)) / denominator;
-        const auto feedback2 = (Float4 {} - ((p - q) + one)) / denominator;
-        return { p, denominator, feedback1, feedback2 };
-    }
+SharedTerms computeSharedTerms (Float4 cutoffHz, Float4 sampleRateHz) noexcept
+{
+    const auto one = Float4::broadcast (1.0f);
+    const auto w = limitWarpedAngle ((cutoffHz * Float4::broadcast (3.14159274f)) / sampleRateHz);
+    const auto g = tangent (w);
+    const auto p = g * g;
+    const auto q = (g + g) * Float4::broadcast (0.70710677f);
+    const auto denominator = (p + q) + one;
+    const auto feedback1 = ((one - p) + (one - p)) / denominator;
+    const auto feedback2 = (Float4 {} - ((p - q) + one)) / denominator;
+    return { p, denominator, feedback1, feedback2 };
+}
 } // namespace
 
 ButterworthDesign ButterworthDesign::compute (Float4 cutoffHz, Float4 sampleRateHz) noexcept

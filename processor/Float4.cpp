@@ -18,9 +18,9 @@ Float4 tangent (Float4 w) noexcept
     auto x = Float4::fromBits (w.toBits() & ~signBit);
 
     // Octant of |w|, made even, so that the reduced argument lies within ±π/4.
-    auto octant = __builtin_convertvector ((x * b (1.27323954473516f)).lanes, Mask);
+    auto octant = __builtin_convertvector((x * b (1.27323954473516f)).lanes, Mask);
     octant = (octant + one) & ~one;
-    const auto octantAsFloat = Float4 { __builtin_convertvector (octant, Float4::Lanes) };
+    const auto octantAsFloat = Float4 { __builtin_convertvector(octant, Float4::Lanes) };
 
     const auto swapSineSign = (octant & four) << 29;
     const auto useSinePolynomialForSine = (octant & two) == 0;

@@ -48,7 +48,7 @@ inline Float4 operator* (Float4 a, Float4 b) noexcept { return { a.lanes * b.lan
 inline Float4 operator/ (Float4 a, Float4 b) noexcept { return { a.lanes / b.lanes }; }
 
 /** Lane-wise comparisons, giving all ones where true. NaN compares false. */
-inline Float4::Mask operator< (Float4 a, Float4 b) noexcept { return a.lanes < b.lanes; }
+inline Float4::Mask operator<(Float4 a, Float4 b) noexcept { return a.lanes < b.lanes; }
 inline Float4::Mask operator> (Float4 a, Float4 b) noexcept { return a.lanes > b.lanes; }
 
 /** The tangent of each lane, faithful to single precision for |w| below π/2 away from the

@@ -45,7 +45,7 @@ bool LinearRamp::approximatelyEqual (float a, float b) noexcept
 
     const auto difference = std::abs (a - b);
     return difference <= std::numeric_limits<float>::min()
-        || difference <= std::numeric_limits<float>::epsilon() * std::max (std::abs (a), std::abs (b));
+           || difference <= std::numeric_limits<float>::epsilon() * std::max (std::abs (a), std::abs (b));
 }
 
 } // namespace zenvar

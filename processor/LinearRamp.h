@@ -16,7 +16,8 @@ class LinearRamp
 {
 public:
     explicit LinearRamp (float initialValue = 0.0f) noexcept
-        : currentValue (initialValue), target (initialValue)
+        : currentValue (initialValue)
+        , target (initialValue)
     {
     }
 

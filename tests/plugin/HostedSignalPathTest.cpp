@@ -95,7 +95,8 @@ TEST (HostedSignalPath, FourInstancesInGroupZeroSumToTheAllPassOfTheInput)
         }
 
         auto expected = input;
-        allBands.process (expected.getArrayOfWritePointers(), 2, blockLength, [] (int) { return true; });
+        allBands.process (expected.getArrayOfWritePointers(), 2, blockLength, [] (int)
+                          { return true; });
 
         for (int n = 0; n < blockLength; ++n)
         {

@@ -16,63 +16,67 @@ namespace zenvar::test
 
 namespace
 {
-    /** Band switches that flip now and then as they are read. Engine and reference read them in
-        the same order, so two copies with the same seed answer both alike. */
-    class FlickeringSwitches
+/** Band switches that flip now and then as they are read. Engine and reference read them in
+    the same order, so two copies with the same seed answer both alike. */
+class FlickeringSwitches
+{
+public:
+    FlickeringSwitches (unsigned seed, int meanReadsBetweenFlips)
+        : random (seed)
+        , flip (0, meanReadsBetweenFlips)
     {
-    public:
-        FlickeringSwitches (unsigned seed, int meanReadsBetweenFlips) : random (seed), flip (0, meanReadsBetweenFlips) {}
-
-        bool operator() (int band)
-        {
-            if (flip (random) == 0)
-                on[static_cast<size_t> (band)] = ! on[static_cast<size_t> (band)];
-
-            return on[static_cast<size_t> (band)];
-        }
-
-    private:
-        std::mt19937 random;
-        std::uniform_int_distribution<int> flip;
-        std::array<bool, 4> on { true, false, true, false };
-    };
-
-    void expectFiltersIdentical (const BandSplitter& engine, const ReferenceBandSplitter& reference)
-    {
-        for (int node = 0; node < BandSplitter::numNodes; ++node)
-        {
-            SCOPED_TRACE (::testing::Message() << "filter " << node);
-            const auto& a = engine.getFilter (static_cast<BandSplitter::Node> (node));
-            const auto& b = reference.getFilter (static_cast<BandSplitter::Node> (node));
-            EXPECT_EQ (a.getKind(), b.getKind());
-
-            for (int i = 0; i < 4; ++i)
-            {
-                const auto& x = i < 2 ? a.getLowSection (i) : a.getHighSection (i - 2);
-                const auto& y = i < 2 ? b.getLowSection (i) : b.getHighSection (i - 2);
-                EXPECT_TRUE (sameBits (x.getIntermediate(), y.getIntermediate()));
-                EXPECT_TRUE (sameBits (x.getDelay1(), y.getDelay1()));
-                EXPECT_TRUE (sameBits (x.getDelay2(), y.getDelay2()));
-                EXPECT_TRUE (sameBits (x.getFeedback1(), y.getFeedback1()));
-                EXPECT_TRUE (sameBits (x.getFeedback2(), y.getFeedback2()));
-                EXPECT_TRUE (sameBits (x.getGain(), y.getGain()));
-                EXPECT_TRUE (sameBits (x.getMiddleTap(), y.getMiddleTap()));
-                EXPECT_TRUE (sameBits (x.getSampleRate(), y.getSampleRate()));
-                EXPECT_TRUE (sameBits (x.getCutoff(), y.getCutoff()));
-            }
-        }
     }
 
-    /** A stream of blocks, automation and prepares, driven from one seed. */
-    struct Scenario
+    bool operator() (int band)
     {
-        double sampleRate;
-        int numChannels;
-    };
+        if (flip (random) == 0)
+            on[static_cast<size_t> (band)] = ! on[static_cast<size_t> (band)];
 
-    class BandSplitterMatchesTheDefinition : public ::testing::TestWithParam<Scenario>
+        return on[static_cast<size_t> (band)];
+    }
+
+private:
+    std::mt19937 random;
+    std::uniform_int_distribution<int> flip;
+    std::array<bool, 4> on { true, false, true, false };
+};
+
+void expectFiltersIdentical (const BandSplitter& engine, const ReferenceBandSplitter& reference)
+{
+    for (int node = 0; node < BandSplitter::numNodes; ++node)
     {
-    };
+        SCOPED_TRACE (::testing::Message() << "filter " << node);
+        const auto& a = engine.getFilter (static_cast<BandSplitter::Node> (node));
+        const auto& b = reference.getFilter (static_cast<BandSplitter::Node> (node));
+        EXPECT_EQ (a.getKind(), b.getKind());
+
+        for (int i = 0; i < 4; ++i)
+        {
+            const auto& x = i < 2 ? a.getLowSection (i) : a.getHighSection (i - 2);
+            const auto& y = i < 2 ? b.getLowSection (i) : b.getHighSection (i - 2);
+            EXPECT_TRUE (sameBits (x.getIntermediate(), y.getIntermediate()));
+            EXPECT_TRUE (sameBits (x.getDelay1(), y.getDelay1()));
+            EXPECT_TRUE (sameBits (x.getDelay2(), y.getDelay2()));
+            EXPECT_TRUE (sameBits (x.getFeedback1(), y.getFeedback1()));
+            EXPECT_TRUE (sameBits (x.getFeedback2(), y.getFeedback2()));
+            EXPECT_TRUE (sameBits (x.getGain(), y.getGain()));
+            EXPECT_TRUE (sameBits (x.getMiddleTap(), y.getMiddleTap()));
+            EXPECT_TRUE (sameBits (x.getSampleRate(), y.getSampleRate()));
+            EXPECT_TRUE (sameBits (x.getCutoff(), y.getCutoff()));
+        }
+    }
+}
+
+/** A stream of blocks, automation and prepares, driven from one seed. */
+struct Scenario
+{
+    double sampleRate;
+    int numChannels;
+};
+
+class BandSplitterMatchesTheDefinition : public ::testing::TestWithParam<Scenario>
+{
+};
 } // namespace
 
 TEST_P (BandSplitterMatchesTheDefinition, BitForBitUnderRandomAutomation)
@@ -159,13 +163,11 @@ TEST_P (BandSplitterMatchesTheDefinition, BitForBitUnderRandomAutomation)
 
 INSTANTIATE_TEST_SUITE_P (SampleRatesAndLayouts,
                           BandSplitterMatchesTheDefinition,
-                          ::testing::Values (Scenario { 44100.0, 2 }, Scenario { 44100.0, 1 }, Scenario { 48000.0, 2 },
-                                             Scenario { 96000.0, 2 }, Scenario { 192000.0, 1 }, Scenario { 22050.0, 2 },
-                                             Scenario { 32000.0, 1 }, Scenario { 44100.0, 0 }),
+                          ::testing::Values (Scenario { 44100.0, 2 }, Scenario { 44100.0, 1 }, Scenario { 48000.0, 2 }, Scenario { 96000.0, 2 }, Scenario { 192000.0, 1 }, Scenario { 22050.0, 2 }, Scenario { 32000.0, 1 }, Scenario { 44100.0, 0 }),
                           [] (const auto& testCase)
                           {
                               return std::to_string (static_cast<int> (testCase.param.sampleRate)) + "Hz_"
-                                   + std::to_string (testCase.param.numChannels) + "ch";
+                                     + std::to_string (testCase.param.numChannels) + "ch";
                           });
 
 TEST (BandSplitter, MonoLeavesLaneOneAndTheSpareLanesAtZero)
@@ -175,7 +177,8 @@ TEST (BandSplitter, MonoLeavesLaneOneAndTheSpareLanesAtZero)
     engine.setCrossoverTarget (1, 3000.0f);
     auto signal = makeNoise (5000, 8);
     auto* channel = signal.data();
-    engine.process (&channel, 1, 5000, [] (int) { return true; });
+    engine.process (&channel, 1, 5000, [] (int)
+                    { return true; });
 
     for (int node = 0; node < BandSplitter::numNodes; ++node)
         for (int i = 0; i < 2; ++i)
@@ -206,8 +209,7 @@ TEST (BandSplitter, AllBandsTogetherAreAnAllPassOfTheInput)
                                                {
                                                    auto* channel = &x;
                                                    engine.process (&channel, 1, 1, [] (int) { return true; });
-                                                   return x;
-                                               },
+                                                   return x; },
                                                frequency,
                                                44100.0);
             EXPECT_NEAR (gain, 1.0, 2.0e-4);
@@ -226,10 +228,7 @@ TEST (BandSplitter, EachBandCoversItsOwnRange)
 
     // Crossovers at 160, 1000 and 5000 Hz: in-band near 0 dB, at a neighbouring crossover -6 dB,
     // far outside strongly attenuated.
-    for (const auto c : { Case { 0, 40.0, -0.1, 0.1 }, Case { 0, 160.0, -6.1, -5.9 }, Case { 0, 2000.0, -200.0, -60.0 },
-                          Case { 1, 400.0, -0.6, 0.1 }, Case { 1, 1000.0, -6.4, -5.6 }, Case { 1, 20.0, -200.0, -60.0 },
-                          Case { 2, 2236.0, -0.8, -0.5 }, Case { 2, 5000.0, -6.4, -5.6 }, Case { 3, 15000.0, -0.2, 0.1 },
-                          Case { 3, 500.0, -200.0, -60.0 } })
+    for (const auto c : { Case { 0, 40.0, -0.1, 0.1 }, Case { 0, 160.0, -6.1, -5.9 }, Case { 0, 2000.0, -200.0, -60.0 }, Case { 1, 400.0, -0.6, 0.1 }, Case { 1, 1000.0, -6.4, -5.6 }, Case { 1, 20.0, -200.0, -60.0 }, Case { 2, 2236.0, -0.8, -0.5 }, Case { 2, 5000.0, -6.4, -5.6 }, Case { 3, 15000.0, -0.2, 0.1 }, Case { 3, 500.0, -200.0, -60.0 } })
     {
         SCOPED_TRACE (::testing::Message() << "band " << c.band + 1 << " at " << c.frequency << " Hz");
         BandSplitter engine;
@@ -238,8 +237,7 @@ TEST (BandSplitter, EachBandCoversItsOwnRange)
                                            {
                                                auto* channel = &x;
                                                engine.process (&channel, 1, 1, [&] (int band) { return band == c.band; });
-                                               return x;
-                                           },
+                                               return x; },
                                            c.frequency,
                                            44100.0);
         EXPECT_GE (toDecibels (gain), c.minimumDb);
@@ -257,8 +255,7 @@ TEST (BandSplitter, BadTargetsNeverReachTheFilters)
         float requested, expectedTarget;
     };
 
-    for (const auto c : { Case { nan, 1000.0f }, Case { infinity, 20000.0f }, Case { -infinity, 20.0f }, Case { 0.0f, 20.0f },
-                          Case { 1.0e6f, 20000.0f }, Case { -5.0f, 20.0f }, Case { 20.0f, 20.0f }, Case { 20000.0f, 20000.0f } })
+    for (const auto c : { Case { nan, 1000.0f }, Case { infinity, 20000.0f }, Case { -infinity, 20.0f }, Case { 0.0f, 20.0f }, Case { 1.0e6f, 20000.0f }, Case { -5.0f, 20.0f }, Case { 20.0f, 20.0f }, Case { 20000.0f, 20000.0f } })
     {
         SCOPED_TRACE (c.requested);
         BandSplitter engine;
@@ -269,7 +266,8 @@ TEST (BandSplitter, BadTargetsNeverReachTheFilters)
         auto signal = makeNoise (100000, 4);
         std::vector<float> right (signal.size(), 0.25f);
         float* channels[] = { signal.data(), right.data() };
-        engine.process (channels, 2, static_cast<int> (signal.size()), [] (int band) { return band != 2; });
+        engine.process (channels, 2, static_cast<int> (signal.size()), [] (int band)
+                        { return band != 2; });
 
         for (const auto s : signal)
             ASSERT_TRUE (std::isfinite (s) && std::fabs (s) < 10.0f);
@@ -292,7 +290,8 @@ TEST (BandSplitter, CrossoversAboveHalfTheSampleRateStayStable)
         {
             auto signal = makeNoise (50000, static_cast<unsigned> (band));
             auto* channel = signal.data();
-            engine.process (&channel, 1, static_cast<int> (signal.size()), [&] (int b) { return b == band; });
+            engine.process (&channel, 1, static_cast<int> (signal.size()), [&] (int b)
+                            { return b == band; });
 
             for (const auto s : signal)
                 ASSERT_TRUE (std::isfinite (s) && std::fabs (s) < 10.0f) << "band " << band + 1;
@@ -311,7 +310,8 @@ TEST (BandSplitter, ACrossoverMovesFrom1000To2000HzIn441EqualStepsAt44100Hz)
 
     for (int n = 1; n <= 441; ++n)
     {
-        engine.process (&channel, 1, 1, [] (int) { return false; });
+        engine.process (&channel, 1, 1, [] (int)
+                        { return false; });
         const auto current = engine.getCrossoverFrequency (1);
         ASSERT_NEAR (current - previous, 1000.0f / 441.0f, 4.0e-3f) << "step " << n;
         ASSERT_EQ (current == 2000.0f, n == 441) << "step " << n;
@@ -330,7 +330,8 @@ TEST (BandSplitter, PrepareClearsTheFiltersSnapsTheRampsAndIgnoresBadRates)
     engine.setCrossoverTarget (0, 800.0f);
     auto signal = makeNoise (100, 1);
     auto* channel = signal.data();
-    engine.process (&channel, 1, 100, [] (int) { return false; });
+    engine.process (&channel, 1, 100, [] (int)
+                    { return false; });
     EXPECT_TRUE (engine.isRamping());
 
     for (const auto bad : { 0.0, -48000.0, std::nan (""), std::numeric_limits<double>::infinity() })

@@ -10,36 +10,45 @@ namespace zenvar::test
 
 namespace
 {
-    CrossoverFilter makeFilter (FilterKind kind, float cutoff, float sampleRate)
+CrossoverFilter makeFilter (FilterKind kind, float cutoff, float sampleRate)
+{
+    CrossoverFilter filter;
+    filter.setSampleRate (sampleRate);
+    const auto c = Float4::broadcast (cutoff);
+
+    switch (kind)
     {
-        CrossoverFilter filter;
-        filter.setSampleRate (sampleRate);
-        const auto c = Float4::broadcast (cutoff);
-
-        switch (kind)
-        {
-            case FilterKind::lowPass:  filter.setLowPass (c); break;
-            case FilterKind::highPass: filter.setHighPass (c); break;
-            case FilterKind::allPass:  filter.setAllPass (c); break;
-        }
-
-        return filter;
+        case FilterKind::lowPass:
+            filter.setLowPass (c);
+            break;
+        case FilterKind::highPass:
+            filter.setHighPass (c);
+            break;
+        case FilterKind::allPass:
+            filter.setAllPass (c);
+            break;
     }
 
-    double gainAt (FilterKind kind, float cutoff, double frequency, float sampleRate = 44100.0f)
-    {
-        auto filter = makeFilter (kind, cutoff, sampleRate);
-        return measureSineGain ([&] (float x) { return filter.processSample (Float4::broadcast (x)).getLane (0); }, frequency, sampleRate);
-    }
+    return filter;
+}
 
-    void expectSectionsEqual (const FilterSection& a, const FilterSection& b)
-    {
-        EXPECT_TRUE (sameBits (a.getDelay1(), b.getDelay1()));
-        EXPECT_TRUE (sameBits (a.getDelay2(), b.getDelay2()));
-        EXPECT_TRUE (sameBits (a.getFeedback1(), b.getFeedback1()));
-        EXPECT_TRUE (sameBits (a.getGain(), b.getGain()));
-        EXPECT_TRUE (sameBits (a.getCutoff(), b.getCutoff()));
-    }
+double gainAt (FilterKind kind, float cutoff, double frequency, float sampleRate = 44100.0f)
+{
+    auto filter = makeFilter (kind, cutoff, sampleRate);
+    return measureSineGain ([&] (float x)
+                            { return filter.processSample (Float4::broadcast (x)).getLane (0); },
+                            frequency,
+                            sampleRate);
+}
+
+void expectSectionsEqual (const FilterSection& a, const FilterSection& b)
+{
+    EXPECT_TRUE (sameBits (a.getDelay1(), b.getDelay1()));
+    EXPECT_TRUE (sameBits (a.getDelay2(), b.getDelay2()));
+    EXPECT_TRUE (sameBits (a.getFeedback1(), b.getFeedback1()));
+    EXPECT_TRUE (sameBits (a.getGain(), b.getGain()));
+    EXPECT_TRUE (sameBits (a.getCutoff(), b.getCutoff()));
+}
 } // namespace
 
 TEST (CrossoverFilter, LowAndHighPassAreSixDecibelsDownAtTheCutoff)
@@ -72,10 +81,7 @@ TEST (CrossoverFilter, ResponsesFollowTheWarpedLinkwitzRileyCurve)
         double frequency;
     };
 
-    for (const auto c : { Case { FilterKind::lowPass, 100.0f, 200.0 }, Case { FilterKind::lowPass, 100.0f, 400.0 },
-                          Case { FilterKind::lowPass, 100.0f, 800.0 }, Case { FilterKind::lowPass, 1000.0f, 16000.0 },
-                          Case { FilterKind::highPass, 8000.0f, 4000.0 }, Case { FilterKind::highPass, 8000.0f, 2000.0 },
-                          Case { FilterKind::highPass, 8000.0f, 1000.0 }, Case { FilterKind::highPass, 1000.0f, 62.5 } })
+    for (const auto c : { Case { FilterKind::lowPass, 100.0f, 200.0 }, Case { FilterKind::lowPass, 100.0f, 400.0 }, Case { FilterKind::lowPass, 100.0f, 800.0 }, Case { FilterKind::lowPass, 1000.0f, 16000.0 }, Case { FilterKind::highPass, 8000.0f, 4000.0 }, Case { FilterKind::highPass, 8000.0f, 2000.0 }, Case { FilterKind::highPass, 8000.0f, 1000.0 }, Case { FilterKind::highPass, 1000.0f, 62.5 } })
     {
         SCOPED_TRACE (::testing::Message() << c.frequency << " Hz through " << c.cutoff << " Hz");
         EXPECT_NEAR (toDecibels (gainAt (c.kind, c.cutoff, c.frequency)), expectedDb (c.kind, c.cutoff, c.frequency), 0.02);

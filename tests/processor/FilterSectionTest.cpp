@@ -11,38 +11,38 @@ namespace zenvar::test
 
 namespace
 {
-    struct ScalarDesign
-    {
-        float feedback1, feedback2, lowPassGain, highPassGain;
-    };
+struct ScalarDesign
+{
+    float feedback1, feedback2, lowPassGain, highPassGain;
+};
 
-    /** The design steps one by one, in scalar single precision. */
-    ScalarDesign designStepByStep (float cutoff, float sampleRate)
-    {
-        const auto w = (cutoff * 3.14159274f) / sampleRate;
-        const auto g = tangent (Float4::broadcast (w)).getLane (0);
-        const auto p = g * g;
-        const auto q = (g + g) * 0.70710677f;
-        const auto d = (p + q) + 1.0f;
-        const auto feedback1 = ((1.0f - p) + (1.0f - p)) / d;
-        const auto feedback2 = (0.0f - ((p - q) + 1.0f)) / d;
-        return { feedback1, feedback2, p / d, 1.0f / d };
-    }
+/** The design steps one by one, in scalar single precision. */
+ScalarDesign designStepByStep (float cutoff, float sampleRate)
+{
+    const auto w = (cutoff * 3.14159274f) / sampleRate;
+    const auto g = tangent (Float4::broadcast (w)).getLane (0);
+    const auto p = g * g;
+    const auto q = (g + g) * 0.70710677f;
+    const auto d = (p + q) + 1.0f;
+    const auto feedback1 = ((1.0f - p) + (1.0f - p)) / d;
+    const auto feedback2 = (0.0f - ((p - q) + 1.0f)) / d;
+    return { feedback1, feedback2, p / d, 1.0f / d };
+}
 
-    FilterSection makeSection (float sampleRate)
-    {
-        FilterSection section;
-        section.setSampleRate (sampleRate);
-        return section;
-    }
+FilterSection makeSection (float sampleRate)
+{
+    FilterSection section;
+    section.setSampleRate (sampleRate);
+    return section;
+}
 
-    /** Stable when the poles of 1 - feedback1·z⁻¹ - feedback2·z⁻² lie inside the unit circle. */
-    bool hasStablePoles (const FilterSection& section)
-    {
-        const auto a1 = -static_cast<double> (section.getFeedback1().getLane (0));
-        const auto a2 = -static_cast<double> (section.getFeedback2().getLane (0));
-        return std::fabs (a2) < 1.0 && std::fabs (a1) < 1.0 + a2;
-    }
+/** Stable when the poles of 1 - feedback1·z⁻¹ - feedback2·z⁻² lie inside the unit circle. */
+bool hasStablePoles (const FilterSection& section)
+{
+    const auto a1 = -static_cast<double> (section.getFeedback1().getLane (0));
+    const auto a2 = -static_cast<double> (section.getFeedback2().getLane (0));
+    return std::fabs (a2) < 1.0 && std::fabs (a1) < 1.0 + a2;
+}
 } // namespace
 
 TEST (FilterSection, DesignAt1000HzAnd44100HzGivesTheKnownCoefficients)
@@ -129,11 +129,7 @@ TEST (FilterSection, CutoffsAtOrAboveHalfTheRateAndNonsenseCutoffsStayFiniteAndS
         float cutoff, rate;
     };
 
-    for (const auto c : { Case { 20000.0f, 40000.0f }, Case { 20000.0f, 32000.0f }, Case { 20000.0f, 22050.0f },
-                          Case { 11025.0f, 22050.0f }, Case { 15999.9f, 32000.0f }, Case { 1.0e9f, 8000.0f },
-                          Case { 20.0f, 384000.0f }, Case { 20.0f, 768000.0f }, Case { 1.0f, 44100.0f },
-                          Case { infinity, 44100.0f }, Case { nan, 44100.0f }, Case { 0.0f, 44100.0f },
-                          Case { -100.0f, 44100.0f }, Case { 1000.0f, 0.0f } })
+    for (const auto c : { Case { 20000.0f, 40000.0f }, Case { 20000.0f, 32000.0f }, Case { 20000.0f, 22050.0f }, Case { 11025.0f, 22050.0f }, Case { 15999.9f, 32000.0f }, Case { 1.0e9f, 8000.0f }, Case { 20.0f, 384000.0f }, Case { 20.0f, 768000.0f }, Case { 1.0f, 44100.0f }, Case { infinity, 44100.0f }, Case { nan, 44100.0f }, Case { 0.0f, 44100.0f }, Case { -100.0f, 44100.0f }, Case { 1000.0f, 0.0f } })
     {
         SCOPED_TRACE (::testing::Message() << c.cutoff << " Hz at " << c.rate << " Hz");
 
@@ -164,7 +160,10 @@ TEST (FilterSection, EachSectionIsThreeDecibelsDownAtItsCutoff)
             SCOPED_TRACE (::testing::Message() << cutoff << (lowPass ? " Hz low-pass" : " Hz high-pass"));
             auto section = makeSection (44100.0f);
             lowPass ? section.designLowPass (Float4::broadcast (cutoff)) : section.designHighPass (Float4::broadcast (cutoff));
-            const auto gain = measureSineGain ([&] (float x) { return section.processSample (Float4::broadcast (x)).getLane (0); }, cutoff, 44100.0);
+            const auto gain = measureSineGain ([&] (float x)
+                                               { return section.processSample (Float4::broadcast (x)).getLane (0); },
+                                               cutoff,
+                                               44100.0);
             EXPECT_NEAR (toDecibels (gain), -3.0103, 0.005);
         }
     }

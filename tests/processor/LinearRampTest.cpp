@@ -78,8 +78,7 @@ TEST (LinearRamp, RampLengthIsOneHundredthOfTheRateRoundedDown)
         int steps;
     };
 
-    for (const auto c : { Case { 44100.0, 441 }, Case { 48000.0, 480 }, Case { 96000.0, 960 }, Case { 22050.0, 220 },
-                          Case { 99.0, 0 }, Case { 0.0, 0 }, Case { -44100.0, 0 }, Case { std::nan (""), 0 } })
+    for (const auto c : { Case { 44100.0, 441 }, Case { 48000.0, 480 }, Case { 96000.0, 960 }, Case { 22050.0, 220 }, Case { 99.0, 0 }, Case { 0.0, 0 }, Case { -44100.0, 0 }, Case { std::nan (""), 0 } })
     {
         SCOPED_TRACE (c.rate);
         LinearRamp ramp (1000.0f);
@@ -178,11 +177,7 @@ TEST (LinearRamp, ApproximateEqualityFollowsTheFrameworksTolerance)
         bool equal;
     };
 
-    for (const auto c : { Case { 1000.0f, 1000.0f, true }, Case { 1000.0f, std::nextafter (1000.0f, 0.0f), true },
-                          Case { 1000.0f, 1000.0f * (1.0f + 2.0f * epsilon), false }, Case { 0.0f, tiny, true },
-                          Case { 0.0f, 2.0f * tiny, false }, Case { 0.0f, -0.0f, true }, Case { infinity, infinity, true },
-                          Case { infinity, std::numeric_limits<float>::max(), false }, Case { nan, nan, false },
-                          Case { nan, 1.0f, false } })
+    for (const auto c : { Case { 1000.0f, 1000.0f, true }, Case { 1000.0f, std::nextafter (1000.0f, 0.0f), true }, Case { 1000.0f, 1000.0f * (1.0f + 2.0f * epsilon), false }, Case { 0.0f, tiny, true }, Case { 0.0f, 2.0f * tiny, false }, Case { 0.0f, -0.0f, true }, Case { infinity, infinity, true }, Case { infinity, std::numeric_limits<float>::max(), false }, Case { nan, nan, false }, Case { nan, 1.0f, false } })
     {
         SCOPED_TRACE (::testing::Message() << c.a << " vs " << c.b);
         EXPECT_EQ (LinearRamp::approximatelyEqual (c.a, c.b), c.equal);

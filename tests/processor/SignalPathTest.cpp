@@ -20,64 +20,64 @@ namespace zenvar::test
 
 namespace
 {
-    using Bands = std::array<bool, 4>;
+using Bands = std::array<bool, 4>;
 
-    juce::AudioBuffer<float> makeNoiseBuffer (int numChannels, int numSamples, unsigned seed)
+juce::AudioBuffer<float> makeNoiseBuffer (int numChannels, int numSamples, unsigned seed)
+{
+    juce::AudioBuffer<float> buffer (numChannels, numSamples);
+
+    for (int c = 0; c < numChannels; ++c)
     {
-        juce::AudioBuffer<float> buffer (numChannels, numSamples);
-
-        for (int c = 0; c < numChannels; ++c)
-        {
-            const auto noise = makeNoise (numSamples, seed + static_cast<unsigned> (c));
-            std::copy (noise.begin(), noise.end(), buffer.getWritePointer (c));
-        }
-
-        return buffer;
+        const auto noise = makeNoise (numSamples, seed + static_cast<unsigned> (c));
+        std::copy (noise.begin(), noise.end(), buffer.getWritePointer (c));
     }
 
-    void process (ZenvarAudioProcessor& processor, juce::AudioBuffer<float>& buffer)
-    {
-        juce::MidiBuffer midi;
-        processor.processBlock (buffer, midi);
-    }
+    return buffer;
+}
 
-    void setBands (ZenvarAudioProcessor& processor, Bands on)
-    {
-        for (int band = 0; band < 4; ++band)
-            processor.getParameterAt (firstBandSwitchIndex + band).setValueNotifyingHost (on[static_cast<size_t> (band)] ? 1.0f : 0.0f);
-    }
+void process (ZenvarAudioProcessor& processor, juce::AudioBuffer<float>& buffer)
+{
+    juce::MidiBuffer midi;
+    processor.processBlock (buffer, midi);
+}
 
-    void setCrossoverHz (ZenvarAudioProcessor& processor, int index, float hz)
-    {
-        processor.getParameterAt (index).setValueNotifyingHost (frequencyToNormalised (hz, index));
-    }
+void setBands (ZenvarAudioProcessor& processor, Bands on)
+{
+    for (int band = 0; band < 4; ++band)
+        processor.getParameterAt (firstBandSwitchIndex + band).setValueNotifyingHost (on[static_cast<size_t> (band)] ? 1.0f : 0.0f);
+}
 
-    void useMono (ZenvarAudioProcessor& processor)
-    {
-        juce::AudioProcessor::BusesLayout layout;
-        layout.inputBuses.add (juce::AudioChannelSet::mono());
-        layout.outputBuses.add (juce::AudioChannelSet::mono());
-        ASSERT_TRUE (processor.setBusesLayout (layout));
-    }
+void setCrossoverHz (ZenvarAudioProcessor& processor, int index, float hz)
+{
+    processor.getParameterAt (index).setValueNotifyingHost (frequencyToNormalised (hz, index));
+}
 
-    /** Runs the reference on a copy of `input` with fixed band switches. */
-    juce::AudioBuffer<float> runReference (ReferenceBandSplitter& reference, const juce::AudioBuffer<float>& input, Bands on)
-    {
-        auto output = input;
-        reference.process (output.getArrayOfWritePointers(), output.getNumChannels(), output.getNumSamples(), [on] (int band)
-                           { return on[static_cast<size_t> (band)]; });
-        return output;
-    }
+void useMono (ZenvarAudioProcessor& processor)
+{
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add (juce::AudioChannelSet::mono());
+    layout.outputBuses.add (juce::AudioChannelSet::mono());
+    ASSERT_TRUE (processor.setBusesLayout (layout));
+}
 
-    ::testing::AssertionResult identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
-    {
-        for (int c = 0; c < a.getNumChannels(); ++c)
-            for (int n = 0; n < a.getNumSamples(); ++n)
-                if (bitsOf (a.getSample (c, n)) != bitsOf (b.getSample (c, n)))
-                    return ::testing::AssertionFailure() << "channel " << c << ", sample " << n << ": " << a.getSample (c, n) << " vs " << b.getSample (c, n);
+/** Runs the reference on a copy of `input` with fixed band switches. */
+juce::AudioBuffer<float> runReference (ReferenceBandSplitter& reference, const juce::AudioBuffer<float>& input, Bands on)
+{
+    auto output = input;
+    reference.process (output.getArrayOfWritePointers(), output.getNumChannels(), output.getNumSamples(), [on] (int band)
+                       { return on[static_cast<size_t> (band)]; });
+    return output;
+}
 
-        return ::testing::AssertionSuccess();
-    }
+::testing::AssertionResult identical (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
+{
+    for (int c = 0; c < a.getNumChannels(); ++c)
+        for (int n = 0; n < a.getNumSamples(); ++n)
+            if (bitsOf (a.getSample (c, n)) != bitsOf (b.getSample (c, n)))
+                return ::testing::AssertionFailure() << "channel " << c << ", sample " << n << ": " << a.getSample (c, n) << " vs " << b.getSample (c, n);
+
+    return ::testing::AssertionSuccess();
+}
 } // namespace
 
 TEST (SignalPath, AllBandsOnPassesEveryBitUntouched)
@@ -219,7 +219,8 @@ TEST (SignalPath, FourInstancesInGroupZeroSumToTheAllPassOfTheInput)
             }
 
             auto expected = input;
-            allBands.process (expected.getArrayOfWritePointers(), 2, 4096, [] (int) { return true; });
+            allBands.process (expected.getArrayOfWritePointers(), 2, 4096, [] (int)
+                              { return true; });
 
             for (int n = 0; n < 4096; ++n)
             {

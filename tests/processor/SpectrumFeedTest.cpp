@@ -14,39 +14,39 @@ namespace zenvar::test
 
 namespace
 {
-    constexpr int frameLength = SpectrumFeed::frameLength;
+constexpr int frameLength = SpectrumFeed::frameLength;
 
-    /** Pushes `left` (and `right`, when given) in blocks of `blockLength`. */
-    void pushInBlocks (SpectrumFeed& feed, const std::vector<float>& left, const std::vector<float>* right, int blockLength)
+/** Pushes `left` (and `right`, when given) in blocks of `blockLength`. */
+void pushInBlocks (SpectrumFeed& feed, const std::vector<float>& left, const std::vector<float>* right, int blockLength)
+{
+    for (size_t start = 0; start < left.size(); start += static_cast<size_t> (blockLength))
     {
-        for (size_t start = 0; start < left.size(); start += static_cast<size_t> (blockLength))
-        {
-            const auto length = static_cast<int> (std::min (left.size() - start, static_cast<size_t> (blockLength)));
-            const float* channels[] = { left.data() + start, right != nullptr ? right->data() + start : nullptr };
-            feed.pushBlock (channels, right != nullptr ? 2 : 1, length);
-        }
+        const auto length = static_cast<int> (std::min (left.size() - start, static_cast<size_t> (blockLength)));
+        const float* channels[] = { left.data() + start, right != nullptr ? right->data() + start : nullptr };
+        feed.pushBlock (channels, right != nullptr ? 2 : 1, length);
     }
+}
 
-    std::vector<float> makeSine (double bin, int length, double amplitude = 1.0)
-    {
-        std::vector<float> sine (static_cast<size_t> (length));
+std::vector<float> makeSine (double bin, int length, double amplitude = 1.0)
+{
+    std::vector<float> sine (static_cast<size_t> (length));
 
-        for (int n = 0; n < length; ++n)
-            sine[static_cast<size_t> (n)] = static_cast<float> (amplitude * std::sin (2.0 * M_PI * bin * n / frameLength));
+    for (int n = 0; n < length; ++n)
+        sine[static_cast<size_t> (n)] = static_cast<float> (amplitude * std::sin (2.0 * M_PI * bin * n / frameLength));
 
-        return sine;
-    }
+    return sine;
+}
 
-    float largestMagnitudeExcept (const kiss_fft_cpx* frame, int skippedBin)
-    {
-        float largest = 0.0f;
+float largestMagnitudeExcept (const kiss_fft_cpx* frame, int skippedBin)
+{
+    float largest = 0.0f;
 
-        for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
-            if (bin != skippedBin)
-                largest = std::max (largest, std::fabs (frame[bin].r));
+    for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
+        if (bin != skippedBin)
+            largest = std::max (largest, std::fabs (frame[bin].r));
 
-        return largest;
-    }
+    return largest;
+}
 } // namespace
 
 TEST (SpectrumFeed, ConstantInputLandsInBinZero)
@@ -146,7 +146,10 @@ TEST (SpectrumFeed, A2048SampleBlockLeavesTheSecondFrame)
 
 TEST (SpectrumFeed, AFeedWhoseAllocationFailedDoesNothing)
 {
-    SpectrumFeed feed ([] (std::size_t) -> void* { return nullptr; }, [] (void*) { FAIL() << "nothing to release"; });
+    SpectrumFeed feed ([] (std::size_t) -> void*
+                       { return nullptr; },
+                       [] (void*)
+                       { FAIL() << "nothing to release"; });
     EXPECT_FALSE (feed.hasStorage());
 
     const auto signal = makeNoise (4 * frameLength, 2);
@@ -190,8 +193,7 @@ TEST (SpectrumFeed, TheEditorNeverSeesATornStaleOrOverwrittenFrame)
                                    std::this_thread::yield();
                            }
 
-                           finished.store (true);
-                       });
+                           finished.store (true); });
 
     int lastFrame = -1, framesSeen = 0, spectraSeen = 0, failures = 0;
     std::vector<float> copy (frameLength);
@@ -230,7 +232,8 @@ TEST (SpectrumFeed, TheEditorNeverSeesATornStaleOrOverwrittenFrame)
             std::copy (frame, frame + frameLength, copy.begin());
             const auto k = static_cast<int> (std::lround (copy[0] / scale * numFrames)) - 1;
 
-            if (std::any_of (copy.begin(), copy.end(), [&] (float s) { return s != copy[0]; }))
+            if (std::any_of (copy.begin(), copy.end(), [&] (float s)
+                             { return s != copy[0]; }))
                 report ("frame " + std::to_string (k) + " is torn");
 
             checkOrder (k);
