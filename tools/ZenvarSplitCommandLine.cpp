@@ -286,9 +286,10 @@ What --check measures:
   each way a faithful design may, and reports the worst as the floor. A correct split lands at
   that floor (within 3 dB); a band routed wrongly, a missing all-pass, a dropped or shifted block,
   or an instance holding other crossovers lands far above it. Low crossovers at high sample rates
-  raise the floor of any single-precision filter of this kind (about -80 dB at 160 Hz and 44.1
-  kHz for music, -50 dB at 20 Hz and 192 kHz). The figures are taken on the band signals as the
-  plug-in produced them; 16- and 24-bit band files add their own rounding.
+  raise the floor of single-precision filters of this kind: about -80 dB for music at the default
+  crossovers and 44.1 kHz, but -40 dB or more with a crossover near 20 Hz at 96 or 192 kHz. The
+  figures are taken on the band signals as the plug-in produced them; 16- and 24-bit band files
+  add their own rounding.
 
 Exit status:
   0 done; 1 the input, the plug-in or an output failed (nothing is written); 2 bad command
