@@ -5,6 +5,7 @@
 #include "tools/ZenvarSplitFailure.h"
 #include "tools/ZenvarSplitHost.h"
 #include "tools/ZenvarSplitInputFile.h"
+#include "tools/ZenvarSplitOutputFile.h"
 #include "tools/ZenvarSplitProgress.h"
 #include "tools/ZenvarSplitResponsePlot.h"
 #include "tools/ZenvarSplitSumCheck.h"
@@ -90,7 +91,6 @@ int ZenvarSplitJob::run()
 //==============================================================================
 int ZenvarSplitJob::split()
 {
-    const auto startMs = juce::Time::getMillisecondCounterHiRes();
     ZenvarSplitInputFile input (resolvePath (options.inputPath));
     checkCrossoversFit (input.getSampleRate());
 
@@ -98,8 +98,10 @@ int ZenvarSplitJob::split()
     const auto targets = ZenvarSplitBandFiles::planTargets (input.getFile(), outputDirectory);
     checkNothingOverwritesInput (input, targets);
 
-    // Measured first, with instances of its own that are gone before the split's four start.
-    const auto responses = measureResponsesIfAsked (input.getSampleRate());
+    // Measured and drawn first, with instances of its own that are gone before the split's four
+    // start; the picture is committed together with the band files.
+    const auto plotFile = drawResponsesIfAsked (input.getSampleRate());
+    const auto startMs = juce::Time::getMillisecondCounterHiRes();
 
     ZenvarSplitHost host (ZenvarSplitHost::resolveBundlePath (options.pluginPath), input.getNumChannels(), input.getSampleRate(), options.blockSize);
     host.applyCrossovers (options.crossoversHz);
@@ -133,6 +135,10 @@ int ZenvarSplitJob::split()
 
     bandFiles.commit();
     createdFolder.keepIt();
+
+    if (plotFile != nullptr)
+        plotFile->commit();
+
     progress.finish();
     const auto elapsedSeconds = (juce::Time::getMillisecondCounterHiRes() - startMs) / 1000.0;
 
@@ -141,11 +147,8 @@ int ZenvarSplitJob::split()
               << juce::String (input.getLengthInSeconds() / std::max (elapsedSeconds, 1.0e-6), 1) << "x real time): "
               << targets[0].getFullPathName() << " .. " << targets[3].getFileName() << std::endl;
 
-    if (responses.has_value())
-    {
-        ZenvarSplitResponsePlot::writePng (*responses, resolvePath (options.plotPath));
-        std::cout << "response plot: " << resolvePath (options.plotPath).getFullPathName() << std::endl;
-    }
+    if (plotFile != nullptr)
+        std::cout << "response plot: " << plotFile->getTarget().getFullPathName() << std::endl;
 
     if (! options.check)
         return 0;
@@ -163,10 +166,9 @@ int ZenvarSplitJob::split()
 
 void ZenvarSplitJob::plotOnly()
 {
-    const auto responses = measureResponsesIfAsked (plotOnlySampleRate);
-    jassert (responses.has_value());
-    ZenvarSplitResponsePlot::writePng (*responses, resolvePath (options.plotPath));
-    std::cout << "response plot: " << resolvePath (options.plotPath).getFullPathName() << std::endl;
+    const auto plotFile = drawResponsesIfAsked (plotOnlySampleRate);
+    plotFile->commit();
+    std::cout << "response plot: " << plotFile->getTarget().getFullPathName() << std::endl;
 }
 
 void ZenvarSplitJob::makeDemo()
@@ -191,15 +193,23 @@ void ZenvarSplitJob::checkCrossoversFit (double sampleRate) const
                                       ZenvarSplitFailure::badArguments);
 }
 
-std::optional<ZenvarSplitBandResponses> ZenvarSplitJob::measureResponsesIfAsked (double sampleRate) const
+std::unique_ptr<ZenvarSplitOutputFile> ZenvarSplitJob::drawResponsesIfAsked (double sampleRate) const
 {
     if (options.plotPath.isEmpty())
-        return std::nullopt;
+        return nullptr;
+
+    const auto target = resolvePath (options.plotPath);
+
+    if (! target.getParentDirectory().isDirectory())
+        throw ZenvarSplitFailure ("cannot write the response plot " + target.getFullPathName() + ": its folder does not exist");
 
     checkCrossoversFit (sampleRate);
+    auto plotFile = std::make_unique<ZenvarSplitOutputFile> (target);
+
     ZenvarSplitHost host (ZenvarSplitHost::resolveBundlePath (options.pluginPath), 1, sampleRate, options.blockSize);
     host.applyCrossovers (options.crossoversHz);
-    return ZenvarSplitResponseMeasurement::measure (host);
+    ZenvarSplitResponsePlot::writePng (ZenvarSplitResponseMeasurement::measure (host), *plotFile);
+    return plotFile;
 }
 
 juce::File ZenvarSplitJob::resolveOutputDirectory (const juce::File& input) const

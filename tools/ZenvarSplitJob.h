@@ -3,9 +3,10 @@
 #include "tools/ZenvarSplitCommandLine.h"
 #include "tools/ZenvarSplitResponseMeasurement.h"
 
-#include <optional>
+#include <memory>
 
 class ZenvarSplitInputFile;
+class ZenvarSplitOutputFile;
 
 /** One run of zenvar-split: splits a file into its band files, draws the response plot or writes
     the demonstration signal, as the options ask, and prints what it did on stdout. Failures are
@@ -25,7 +26,7 @@ private:
     void makeDemo();
 
     void checkCrossoversFit (double sampleRate) const;
-    std::optional<ZenvarSplitBandResponses> measureResponsesIfAsked (double sampleRate) const;
+    std::unique_ptr<ZenvarSplitOutputFile> drawResponsesIfAsked (double sampleRate) const;
     juce::File resolveOutputDirectory (const juce::File& input) const;
     void checkNothingOverwritesInput (const ZenvarSplitInputFile& input, const std::array<juce::File, 4>& targets) const;
 

@@ -1,7 +1,6 @@
 #include "tools/ZenvarSplitResponsePlot.h"
 
 #include "tools/ZenvarSplitFailure.h"
-#include "tools/ZenvarSplitOutputFile.h"
 
 #include <cmath>
 
@@ -304,18 +303,17 @@ juce::Image ZenvarSplitResponsePlot::render (const ZenvarSplitBandResponses& res
     return image;
 }
 
-void ZenvarSplitResponsePlot::writePng (const ZenvarSplitBandResponses& responses, const juce::File& file)
+void ZenvarSplitResponsePlot::writePng (const ZenvarSplitBandResponses& responses, ZenvarSplitOutputFile& output)
 {
     const auto image = render (responses);
-    ZenvarSplitOutputFile output (file);
+    auto stream = output.createStream();
+    juce::PNGImageFormat png;
 
-    {
-        auto stream = output.createStream();
-        juce::PNGImageFormat png;
+    if (! png.writeImageToStream (image, *stream) || ! stream->getStatus().wasOk())
+        throw ZenvarSplitFailure ("writing the response plot " + output.getTarget().getFullPathName() + " failed");
 
-        if (! png.writeImageToStream (image, *stream) || ! stream->getStatus().wasOk())
-            throw ZenvarSplitFailure ("writing the response plot " + file.getFullPathName() + " failed");
-    }
+    stream->flush();
 
-    output.commit();
+    if (! stream->getStatus().wasOk())
+        throw ZenvarSplitFailure ("writing the response plot " + output.getTarget().getFullPathName() + " failed");
 }

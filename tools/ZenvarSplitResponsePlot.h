@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/ZenvarSplitOutputFile.h"
 #include "tools/ZenvarSplitResponseMeasurement.h"
 
 #include <juce_graphics/juce_graphics.h>
@@ -20,9 +21,9 @@ public:
     /** Renders the picture at `scale` times its logical size. */
     static juce::Image render (const ZenvarSplitBandResponses& responses, float scale = 2.0f);
 
-    /** Renders the picture and writes it to `file` as a PNG, under a temporary name until
-        complete. Throws ZenvarSplitFailure when it cannot be written. */
-    static void writePng (const ZenvarSplitBandResponses& responses, const juce::File& file);
+    /** Renders the picture and writes it as a PNG into `output`'s temporary file; the caller
+        commits it. Throws ZenvarSplitFailure when it cannot be written. */
+    static void writePng (const ZenvarSplitBandResponses& responses, ZenvarSplitOutputFile& output);
 
     /** The frequency axis: 20 Hz to 20 kHz, logarithmic, across `width` pixels. */
     static float frequencyToX (double hz, float left, float width) noexcept;

@@ -339,6 +339,12 @@ TEST_F (ZenvarSplitProgramTest, BadRequestsExitWithTheirMessageAndLeaveNothingBe
               return juce::StringArray { inputPath (t), "--out", outPath (t) };
           },
           1, "would overwrite the input" },
+        { "plot into a missing folder", [&] (auto& t)
+          {
+              writeMix (t, 2, 44100.0);
+              return juce::StringArray { inputPath (t), "--out", outPath (t), "--plot", t.folder.getChildFile ("nowhere/response.png").getFullPathName() };
+          },
+          1, "its folder does not exist" },
         { "--out names a file", [&] (auto& t)
           {
               writeMix (t, 2, 44100.0);
