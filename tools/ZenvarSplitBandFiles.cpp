@@ -19,7 +19,10 @@ ZenvarSplitBandFiles::ZenvarSplitBandFiles (const Targets& bandTargets,
                                             double rate,
                                             int channels,
                                             int bitsPerSample)
-    : format (audioFormat), sampleRate (rate), numChannels (channels), targets (bandTargets)
+    : format (audioFormat)
+    , sampleRate (rate)
+    , numChannels (channels)
+    , targets (bandTargets)
 {
     if (! format.getPossibleBitDepths().contains (bitsPerSample))
         throw ZenvarSplitFailure ("cannot write the band files as " + juce::String (bitsPerSample) + "-bit "

@@ -34,7 +34,10 @@ juce::String formatHz (double hz)
 class ArgumentCursor
 {
 public:
-    explicit ArgumentCursor (const juce::StringArray& args) : arguments (args) {}
+    explicit ArgumentCursor (const juce::StringArray& args)
+        : arguments (args)
+    {
+    }
 
     bool next()
     {
@@ -125,12 +128,12 @@ juce::String ZenvarSplitCommandLine::parseCrossovers (const juce::String& text, 
 
         if (value < minimumCrossoverHz || value > maximumCrossoverHz)
             return "--crossovers: crossover " + juce::String (i + 1) + " (" + formatHz (value)
-                 + ") is outside the plug-in's range of 20 to 20000 Hz";
+                   + ") is outside the plug-in's range of 20 to 20000 Hz";
 
         if (i > 0 && value <= values[(size_t) i - 1])
             return "--crossovers: the frequencies must ascend, but crossover " + juce::String (i + 1) + " ("
-                 + formatHz (value) + ") is not above crossover " + juce::String (i) + " ("
-                 + formatHz (values[(size_t) i - 1]) + ")";
+                   + formatHz (value) + ") is not above crossover " + juce::String (i) + " ("
+                   + formatHz (values[(size_t) i - 1]) + ")";
     }
 
     crossoversHz = values;

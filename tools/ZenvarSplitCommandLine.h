@@ -9,18 +9,18 @@ struct ZenvarSplitOptions
 {
     enum class Task
     {
-        split,        // split an input file, optionally also drawing the response plot
-        plotOnly,     // only measure and draw the response plot
-        makeDemo,     // only write the demonstration signal
+        split,    // split an input file, optionally also drawing the response plot
+        plotOnly, // only measure and draw the response plot
+        makeDemo, // only write the demonstration signal
         showHelp
     };
 
     Task task = Task::showHelp;
 
     juce::String inputPath;
-    juce::String outputDirectory;   // empty: the band files go beside the input
-    juce::String pluginPath;        // the VST3 bundle to load
-    juce::String plotPath;          // empty: no plot
+    juce::String outputDirectory; // empty: the band files go beside the input
+    juce::String pluginPath;      // the VST3 bundle to load
+    juce::String plotPath;        // empty: no plot
     juce::String demoPath;
 
     std::array<double, 3> crossoversHz { 160.0, 1000.0, 5000.0 };

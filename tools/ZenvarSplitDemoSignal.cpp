@@ -21,7 +21,11 @@ double noteToHz (int midiNote)
 class Renderer
 {
 public:
-    Renderer (juce::AudioBuffer<double>& target, double rate) : buffer (target), sampleRate (rate) {}
+    Renderer (juce::AudioBuffer<double>& target, double rate)
+        : buffer (target)
+        , sampleRate (rate)
+    {
+    }
 
     template <typename Voice>
     void add (double startSeconds, double lengthSeconds, double gain, double pan, Voice&& voice)
@@ -88,10 +92,12 @@ void addBassLine (Renderer& renderer)
             const auto hz = noteToHz (progression[bar].bassNote + pattern[step]);
             const auto start = ((double) bar * 4.0 + step * 0.5) * secondsPerBeat;
 
-            renderer.add (start, 0.24, 0.30, 0.0, [hz] (double t, double length)
+            auto pluck = [hz] (double t, double length)
             {
                 return envelope (t, length, 0.004, 0.18, 0.02) * tone (twoPi * hz * t, 14, 1.0);
-            });
+            };
+
+            renderer.add (start, 0.24, 0.30, 0.0, pluck);
         }
 }
 
@@ -105,11 +111,13 @@ void addChords (Renderer& renderer)
         {
             const auto hz = noteToHz (progression[bar].notes[voice]) * detune[voice];
 
-            renderer.add ((double) bar * 4.0 * secondsPerBeat, 4.0 * secondsPerBeat, 0.07, pans[voice], [hz] (double t, double length)
+            auto pad = [hz] (double t, double length)
             {
                 const auto vibrato = 1.0 + 0.003 * std::sin (twoPi * 5.0 * t);
                 return envelope (t, length, 0.08, 3.0, 0.15) * tone (twoPi * hz * vibrato * t, 8, 1.6);
-            });
+            };
+
+            renderer.add ((double) bar * 4.0 * secondsPerBeat, 4.0 * secondsPerBeat, 0.07, pans[voice], pad);
         }
 }
 
@@ -123,38 +131,40 @@ void addDrums (Renderer& renderer, juce::Random& random)
 
         if (beat % 2 == 0)
         {
-            renderer.add (start, 0.35, 0.55, 0.0, [] (double t, double length)
+            auto kick = [] (double t, double length)
             {
                 // A sine falling from 150 Hz to 45 Hz: the phase is the integral of that sweep.
                 const auto phase = twoPi * (45.0 * t + (150.0 - 45.0) * 0.03 * (1.0 - std::exp (-t / 0.03)));
                 return envelope (t, length, 0.001, 0.12, 0.02) * std::sin (phase);
-            });
+            };
+
+            renderer.add (start, 0.35, 0.55, 0.0, kick);
         }
         else
         {
-            auto lowPassed = 0.0;
-            renderer.add (start, 0.25, 0.30, 0.0, [&random, lowPassed] (double t, double length) mutable
+            auto snare = [&random, lowPassed = 0.0] (double t, double length) mutable
             {
                 lowPassed += 0.5 * ((random.nextDouble() * 2.0 - 1.0) - lowPassed);
                 const auto body = 0.5 * std::sin (twoPi * 190.0 * t) * std::exp (-t / 0.04);
                 return envelope (t, length, 0.001, 0.07, 0.02) * (lowPassed + body);
-            });
+            };
+
+            renderer.add (start, 0.25, 0.30, 0.0, snare);
         }
 
         for (int eighth = 0; eighth < 2; ++eighth)
         {
             const auto isOpen = beat % 4 == 3 && eighth == 1;
-            auto previous = 0.0;
-
-            renderer.add (start + eighth * secondsPerBeat * 0.5, isOpen ? 0.24 : 0.08, isOpen ? 0.10 : 0.13, 0.35,
-                          [&random, previous, isOpen] (double t, double length) mutable
+            auto hiHat = [&random, isOpen, previous = 0.0] (double t, double length) mutable
             {
                 // The difference of white noise leans it towards the top of the spectrum.
                 const auto noise = random.nextDouble() * 2.0 - 1.0;
                 const auto bright = noise - previous;
                 previous = noise;
                 return envelope (t, length, 0.0005, isOpen ? 0.09 : 0.018, 0.01) * bright;
-            });
+            };
+
+            renderer.add (start + eighth * secondsPerBeat * 0.5, isOpen ? 0.24 : 0.08, isOpen ? 0.10 : 0.13, 0.35, hiHat);
         }
     }
 }

@@ -18,7 +18,8 @@ public:
     };
 
     explicit ZenvarSplitFailure (const juce::String& message, ExitStatus status = failed)
-        : std::runtime_error (message.toStdString()), exitStatus (status)
+        : std::runtime_error (message.toStdString())
+        , exitStatus (status)
     {
     }
 

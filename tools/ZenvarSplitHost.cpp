@@ -21,7 +21,10 @@ juce::String describeInstance (int index)
 
 //==============================================================================
 ZenvarSplitHost::ZenvarSplitHost (const juce::File& bundle, int channels, double rate, int blockSize)
-    : numChannels (channels), sampleRate (rate), maxBlockSize (blockSize), silence (channels, blockSize)
+    : numChannels (channels)
+    , sampleRate (rate)
+    , maxBlockSize (blockSize)
+    , silence (channels, blockSize)
 {
     jassert (numChannels == 1 || numChannels == 2);
     jassert (sampleRate > 0.0 && maxBlockSize > 0);
@@ -73,8 +76,9 @@ void ZenvarSplitHost::loadInstances (const juce::File& bundle)
     format.findAllTypesForFile (found, bundle.getFullPathName());
 
     if (found.isEmpty())
-        throw ZenvarSplitFailure (bundle.getFullPathName() + " is not a VST3 bundle that can be loaded"
-                                  " (rebuild it with scripts/run.sh, or point --plugin at a Zenvar.vst3 bundle)");
+        throw ZenvarSplitFailure (bundle.getFullPathName()
+                                  + " is not a VST3 bundle that can be loaded (rebuild it with scripts/run.sh,"
+                                  + " or point --plugin at a Zenvar.vst3 bundle)");
 
     const auto& description = *found.getFirst();
 

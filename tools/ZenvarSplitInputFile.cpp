@@ -23,7 +23,8 @@ juce::String identifyOtherFormat (const juce::File& file)
 } // namespace
 
 //==============================================================================
-ZenvarSplitInputFile::ZenvarSplitInputFile (const juce::File& inputFile) : file (inputFile)
+ZenvarSplitInputFile::ZenvarSplitInputFile (const juce::File& inputFile)
+    : file (inputFile)
 {
     const auto name = file.getFullPathName();
 

@@ -98,8 +98,8 @@ juce::String ZenvarSplitInstanceState::describe() const
                                          : (bandsOn.size() == 1 ? "band " : "bands ") + bandsOn.joinIntoString ("+") + " on";
 
     return "link group " + juce::String (linkGroup) + ", " + bands + ", crossovers "
-         + juce::String (crossoversHz[0], 1) + " Hz, " + juce::String (crossoversHz[1], 1) + " Hz, "
-         + juce::String (crossoversHz[2], 1) + " Hz";
+           + juce::String (crossoversHz[0], 1) + " Hz, " + juce::String (crossoversHz[1], 1) + " Hz, "
+           + juce::String (crossoversHz[2], 1) + " Hz";
 }
 
 std::optional<ZenvarSplitInstanceState> ZenvarSplitInstanceState::fromPluginBlock (const void* data, size_t numBytes)

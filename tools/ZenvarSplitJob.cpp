@@ -63,7 +63,10 @@ void printInstanceStates (ZenvarSplitHost& host)
 } // namespace
 
 //==============================================================================
-ZenvarSplitJob::ZenvarSplitJob (const ZenvarSplitOptions& optionsToRun) : options (optionsToRun) {}
+ZenvarSplitJob::ZenvarSplitJob (const ZenvarSplitOptions& optionsToRun)
+    : options (optionsToRun)
+{
+}
 
 int ZenvarSplitJob::run()
 {

@@ -11,11 +11,11 @@ constexpr int barWidth = 40;
 } // namespace
 
 ZenvarSplitProgress::ZenvarSplitProgress (juce::int64 samples, double rate, std::FILE* output)
-    : totalSamples (samples),
-      sampleRate (rate),
-      stream (output),
-      isTerminal (output != nullptr && isatty (fileno (output)) != 0),
-      startMs (juce::Time::getMillisecondCounterHiRes())
+    : totalSamples (samples)
+    , sampleRate (rate)
+    , stream (output)
+    , isTerminal (output != nullptr && isatty (fileno (output)) != 0)
+    , startMs (juce::Time::getMillisecondCounterHiRes())
 {
 }
 
@@ -59,6 +59,6 @@ juce::String ZenvarSplitProgress::renderBar (double fraction, double secondsDone
     const auto filled = juce::roundToInt (clamped * width);
 
     return "[" + juce::String::repeatedString ("#", filled) + juce::String::repeatedString ("-", width - filled) + "] "
-         + juce::String (juce::roundToInt (clamped * 100.0)).paddedLeft (' ', 3) + "%  "
-         + juce::String (secondsDone, 1) + " s of " + juce::String (secondsTotal, 1) + " s";
+           + juce::String (juce::roundToInt (clamped * 100.0)).paddedLeft (' ', 3) + "%  "
+           + juce::String (secondsDone, 1) + " s of " + juce::String (secondsTotal, 1) + " s";
 }

@@ -56,7 +56,7 @@ struct PlotArea
     {
         const auto clamped = juce::jlimit (ZenvarSplitResponsePlot::bottomDecibels - 12.0, ZenvarSplitResponsePlot::topDecibels, decibels);
         const auto proportion = (ZenvarSplitResponsePlot::topDecibels - clamped)
-                              / (ZenvarSplitResponsePlot::topDecibels - ZenvarSplitResponsePlot::bottomDecibels);
+                                / (ZenvarSplitResponsePlot::topDecibels - ZenvarSplitResponsePlot::bottomDecibels);
         return bounds.getY() + (float) proportion * bounds.getHeight();
     }
 };
@@ -157,8 +157,7 @@ void drawBands (juce::Graphics& g, const PlotArea& area, const ZenvarSplitBandRe
         fill.lineTo (area.xFor (responses.frequenciesHz.back()), area.bounds.getBottom() + 20.0f);
         fill.lineTo (area.xFor (responses.frequenciesHz.front()), area.bounds.getBottom() + 20.0f);
         fill.closeSubPath();
-        g.setGradientFill (juce::ColourGradient (colour.withAlpha (0.22f), 0.0f, area.yFor (0.0),
-                                                 colour.withAlpha (0.0f), 0.0f, area.bounds.getBottom(), false));
+        g.setGradientFill (juce::ColourGradient (colour.withAlpha (0.22f), 0.0f, area.yFor (0.0), colour.withAlpha (0.0f), 0.0f, area.bounds.getBottom(), false));
         g.fillPath (fill);
 
         g.setColour (colour);

@@ -84,13 +84,13 @@ juce::String ZenvarSplitSumCheck::describe() const
 
     if (! errorDb.has_value())
         return juce::String ("check: the input is silent, so there is no signal to compare the band sum with; the bands are ")
-             + (errorEnergy == 0.0 ? "silent too" : "NOT silent");
+               + (errorEnergy == 0.0 ? "silent too" : "NOT silent");
 
     const auto floorDb = *getFloorDb();
     const auto verdict = passes() ? juce::String ("the split is at the floor of single precision")
                                   : "the split lies " + juce::String (*errorDb - floorDb, 1) + " dB ABOVE that floor";
 
     return "check: sum of the 4 bands vs the exact all-pass response of the input: error " + juce::String (*errorDb, 1)
-         + " dB relative to the signal; the same filters in single precision: " + juce::String (floorDb, 1)
-         + " dB at worst; " + verdict;
+           + " dB relative to the signal; the same filters in single precision: " + juce::String (floorDb, 1)
+           + " dB at worst; " + verdict;
 }

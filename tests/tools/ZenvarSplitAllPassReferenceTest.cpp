@@ -18,7 +18,10 @@ TEST (ZenvarSplitAllPassReference, IsTheCascadeOfTheThreeCrossoverAllPasses)
         {
             SCOPED_TRACE (juce::String (hz) + " Hz at " + juce::String (setting.sampleRate) + " Hz");
             const auto expected = zenvar::test::idealCascade (setting, hz);
-            const auto measured = zenvar::test::measureResponse ([&] (double x) { return reference.processSample (x); }, setting.sampleRate, hz);
+            const auto measured = zenvar::test::measureResponse ([&] (double x)
+                                                                 { return reference.processSample (x); },
+                                                                 setting.sampleRate,
+                                                                 hz);
 
             EXPECT_NEAR (std::abs (measured), 1.0, 1.0e-9);
             EXPECT_LT (std::abs (measured - expected), 1.0e-9) << "measured " << measured << ", expected " << expected;

@@ -45,6 +45,7 @@ TEST (ZenvarSplitCommandLine, AcceptedCommandLinesGiveTheirOptions)
         int blockSize;
     };
 
+    // clang-format off
     const Case cases[] = {
         { { "mix.wav" }, Task::split, "mix.wav", { 160.0, 1000.0, 5000.0 }, false, false, "", "/build/Zenvar.vst3", 1024 },
         { { "--crossovers", "20,1000,20000", "mix.wav" }, Task::split, "mix.wav", { 20.0, 1000.0, 20000.0 }, false, false, "", "/build/Zenvar.vst3", 1024 },
@@ -56,6 +57,7 @@ TEST (ZenvarSplitCommandLine, AcceptedCommandLinesGiveTheirOptions)
         { { "--make-demo", "demo.wav" }, Task::makeDemo, "", { 160.0, 1000.0, 5000.0 }, false, false, "", "/build/Zenvar.vst3", 1024 },
         { { "mix.wav", "--help", "--bogus" }, Task::showHelp, "mix.wav", { 160.0, 1000.0, 5000.0 }, false, false, "", "/build/Zenvar.vst3", 1024 },
     };
+    // clang-format on
 
     for (const auto& c : cases)
     {
@@ -83,6 +85,7 @@ TEST (ZenvarSplitCommandLine, RefusedCommandLinesNameTheirFault)
         const char* messageFragment;
     };
 
+    // clang-format off
     const Case cases[] = {
         { {}, "no input file" },
         { { "a.wav", "b.wav" }, "more than one input file" },
@@ -111,6 +114,7 @@ TEST (ZenvarSplitCommandLine, RefusedCommandLinesNameTheirFault)
         { { "--make-demo", "demo.wav", "mix.wav" }, "--make-demo only writes the demonstration signal" },
         { { "--make-demo", "demo.flac" }, "WAV file" },
     };
+    // clang-format on
 
     for (const auto& c : cases)
     {

@@ -173,11 +173,13 @@ TEST_F (ZenvarSplitProgramTest, FilesSplitIntoFourBandsOfTheirOwnFormatThatAddUp
         const char* blockSize;
     };
 
+    // clang-format off
     const Case cases[] = {
         { "stereo.wav", [] { return new juce::WavAudioFormat(); }, 2, 44100.0, 32, 30001, "1024" },
         { "mono.aiff", [] { return new juce::AiffAudioFormat(); }, 1, 48000.0, 24, 23456, "333" },
         { "stereo.flac", [] { return new juce::FlacAudioFormat(); }, 2, 96000.0, 16, 20000, "4096" },
     };
+    // clang-format on
 
     const juce::String crossovers = "250,2000,8000";
 
@@ -188,8 +190,7 @@ TEST_F (ZenvarSplitProgramTest, FilesSplitIntoFourBandsOfTheirOwnFormatThatAddUp
         const auto inputFile = writeSignal (c.name, std::move (*format), c.numChannels, c.sampleRate, c.bits, c.numSamples);
         const auto bandFolder = folder.getChildFile (juce::File (c.name).getFileNameWithoutExtension() + "-bands");
 
-        const auto run = runProgram ({ inputFile.getFullPathName(), "--out", bandFolder.getFullPathName(), "--crossovers", crossovers,
-                                       "--check", "--report", "--block-size", c.blockSize });
+        const auto run = runProgram ({ inputFile.getFullPathName(), "--out", bandFolder.getFullPathName(), "--crossovers", crossovers, "--check", "--report", "--block-size", c.blockSize });
         ASSERT_EQ (run.exitCode, 0) << run.output;
 
         for (int instance = 1; instance <= numBands; ++instance)
@@ -240,11 +241,13 @@ TEST_F (ZenvarSplitProgramTest, CrossoversGivenOnTheCommandLineReachAllFourInsta
         const char* reported;
     };
 
+    // clang-format off
     const Case cases[] = {
         { nullptr, "160.0 Hz, 1000.0 Hz, 5000.0 Hz" },
         { "20,20.5,20000", "20.0 Hz, 20.5 Hz, 20000.0 Hz" },
         { "95.5,1234,12500", "95.5 Hz, 1234.0 Hz, 12500.0 Hz" },
     };
+    // clang-format on
 
     for (const auto& c : cases)
     {
@@ -272,13 +275,20 @@ TEST_F (ZenvarSplitProgramTest, BadRequestsExitWithTheirMessageAndLeaveNothingBe
         const char* messageFragment;
     };
 
-    auto inputPath = [] (ZenvarSplitProgramTest& test) { return test.folder.getChildFile ("mix.wav").getFullPathName(); };
-    auto outPath = [] (ZenvarSplitProgramTest& test) { return test.folder.getChildFile ("bands").getFullPathName(); };
+    auto inputPath = [] (ZenvarSplitProgramTest& test)
+    {
+        return test.folder.getChildFile ("mix.wav").getFullPathName();
+    };
+    auto outPath = [] (ZenvarSplitProgramTest& test)
+    {
+        return test.folder.getChildFile ("bands").getFullPathName();
+    };
     auto writeMix = [] (ZenvarSplitProgramTest& test, int channels, double rate)
     {
         test.writeSignal ("mix.wav", juce::WavAudioFormat(), channels, rate, 16, 4000);
     };
 
+    // clang-format off
     const Case cases[] = {
         { "missing input", [&] (auto& t) { return juce::StringArray { inputPath (t), "--out", outPath (t) }; }, 1, "cannot find the input file" },
         { "folder as input", [&] (auto& t)
@@ -366,6 +376,7 @@ TEST_F (ZenvarSplitProgramTest, BadRequestsExitWithTheirMessageAndLeaveNothingBe
           },
           1, "is not a VST3 bundle that can be loaded" },
     };
+    // clang-format on
 
     for (const auto& c : cases)
     {

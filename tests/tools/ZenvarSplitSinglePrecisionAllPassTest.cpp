@@ -22,7 +22,10 @@ TEST_P (ZenvarSplitSinglePrecisionAllPassTest, FollowsTheExactCascadeToSinglePre
         {
             SCOPED_TRACE (juce::String (hz) + " Hz at " + juce::String (setting.sampleRate) + " Hz");
             const auto expected = zenvar::test::idealCascade (setting, hz);
-            const auto measured = zenvar::test::measureResponse ([&] (double x) { return (double) allPass.processSample ((float) x); }, setting.sampleRate, hz);
+            const auto measured = zenvar::test::measureResponse ([&] (double x)
+                                                                 { return (double) allPass.processSample ((float) x); },
+                                                                 setting.sampleRate,
+                                                                 hz);
 
             // Coefficients and arithmetic in single precision move the response by far less than
             // this; a wrong filter moves it by a whole unit.
