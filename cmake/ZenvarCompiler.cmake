@@ -23,5 +23,12 @@ function(zenvar_apply_sanitizers target)
         target_compile_options(${target} PRIVATE -fsanitize=${sanitizers} -fno-omit-frame-pointer
                                                  -fno-sanitize-recover=undefined)
         target_link_options(${target} PRIVATE -fsanitize=${sanitizers})
+
+        # A sanitized plug-in bundle takes the sanitizer run-time from the sanitized host that
+        # loads it, so its link must let those symbols stay undefined.
+        get_target_property(type ${target} TYPE)
+        if(type STREQUAL "MODULE_LIBRARY" OR type STREQUAL "SHARED_LIBRARY")
+            target_link_options(${target} PRIVATE -Wl,-z,undefs)
+        endif()
     endif()
 endfunction()

@@ -33,6 +33,31 @@ float asFloat (juce::uint32 bits)
     std::memcpy (&value, &bits, sizeof (value));
     return value;
 }
+
+bool isFinite (zenvar::Float4 value) noexcept
+{
+    for (int lane = 0; lane < 4; ++lane)
+        if (! std::isfinite (value.getLane (lane)))
+            return false;
+
+    return true;
+}
+
+/** True when no section of any of the splitter's filters holds a NaN or an infinity. */
+bool hasFiniteFilterState (const zenvar::BandSplitter& splitter) noexcept
+{
+    for (int node = 0; node < zenvar::BandSplitter::numNodes; ++node)
+    {
+        const auto& filter = splitter.getFilter (static_cast<zenvar::BandSplitter::Node> (node));
+
+        for (int index = 0; index < 2; ++index)
+            for (const auto* section : { &filter.getLowSection (index), &filter.getHighSection (index) })
+                if (! (isFinite (section->getDelay1()) && isFinite (section->getDelay2())))
+                    return false;
+    }
+
+    return true;
+}
 } // namespace
 
 //==============================================================================
@@ -117,6 +142,13 @@ void ZenvarAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
         return;
 
     splitIntoBands (buffer);
+
+    // A NaN or an infinity that reached the filters (in the input, or from a signal too loud for
+    // single precision) would stay in their state and spoil every later block. Starting them
+    // afresh lets the next block sound as it would after a prepare. (A host that never prepared
+    // gets the splitter's own default rate.)
+    if (! hasFiniteFilterState (bandSplitter))
+        bandSplitter.prepare (currentSampleRate.load() > 0.0 ? currentSampleRate.load() : 44100.0);
 }
 
 bool ZenvarAudioProcessor::areAllBandsOn() const noexcept

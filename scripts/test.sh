@@ -18,3 +18,6 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 "${run_display[@]}" ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
+
+# Sanitizer builds and runs (scripts/sanitize.sh); ZENVAR_SKIP_SANITIZERS=1 skips them.
+[ "${ZENVAR_SKIP_SANITIZERS:-0}" = 1 ] || bash scripts/sanitize.sh

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -86,9 +87,16 @@ std::vector<std::string> describeFrames (const std::vector<void*>& frames)
 
     for (auto* frame : frames)
     {
-        std::array<char, 1024> text {};
-        __sanitizer_symbolize_pc (frame, "%p %F %L", text.data(), text.size());
-        lines.emplace_back (text.data());
+        // One string per function at this address, innermost inlined one first, each ending in
+        // a zero; an empty string ends the list.
+        std::array<char, 4096> text {};
+        __sanitizer_symbolize_pc (frame, "%p %F %L", text.data(), text.size() - 1);
+        std::string line;
+
+        for (const auto* function = text.data(); *function != 0; function += std::strlen (function) + 1)
+            line += (line.empty() ? "" : ", inlined into ") + std::string (function);
+
+        lines.push_back (line);
     }
 
     return lines;
@@ -223,13 +231,20 @@ std::string AudioThreadTrap::describeFirstOffence()
 
     text << " on the audio thread (" << getNumOffences() << " in all), first one from:\n";
 
-    // Frame 0 is recordOffence() itself.
-    const auto numFramesShown = std::min (firstOffence.numFrames, maxFramesShown + 1);
-    const std::vector<void*> frames (firstOffence.frames.begin() + 1, firstOffence.frames.begin() + std::max (1, numFramesShown));
+    const std::vector<void*> frames (firstOffence.frames.begin(), firstOffence.frames.begin() + firstOffence.numFrames);
     const auto lines = describeFrames (frames);
 
+    // The innermost frames are the trap's own and, in a sanitizer build, the run-time's: the
+    // report starts at the allocation or lock call itself.
+    size_t first = 0;
+
     for (size_t frame = 0; frame < lines.size(); ++frame)
-        text << "  #" << frame << " " << lines[frame] << "\n";
+        for (const auto* machinery : { "recordOffence", "RunMallocHooks", "RunFreeHooks", "onSanitizer", "__sanitizer::", "__asan::", "__tsan::" })
+            if (lines[frame].find (machinery) != std::string::npos)
+                first = frame + 1;
+
+    for (size_t frame = first; frame < lines.size() && frame < first + maxFramesShown; ++frame)
+        text << "  #" << frame - first << " " << lines[frame] << "\n";
 
     return text.str();
 }

@@ -20,17 +20,55 @@ void* volatile escapedPointer = nullptr;
 std::mutex someMutex;
 juce::CriticalSection someCriticalSection;
 
-[[gnu::noinline]] void allocateWithNewOnPurpose() { escapedPointer = ::operator new (64); }
-[[gnu::noinline]] void allocateWithMallocOnPurpose() { escapedPointer = std::malloc (48); }
-[[gnu::noinline]] void growVectorOnPurpose() { static_cast<std::vector<int>*> (escapedPointer)->push_back (1); }
+// Each offence ends with a compiler barrier, so its call cannot become a tail jump that would
+// drop this frame from the call stack the trap reports.
+#define ZENVAR_KEEP_FRAME asm volatile ("" ::: "memory")
+
+[[gnu::noinline]] void allocateWithNewOnPurpose()
+{
+    escapedPointer = ::operator new (64);
+    ZENVAR_KEEP_FRAME;
+}
+
+[[gnu::noinline]] void allocateWithMallocOnPurpose()
+{
+    escapedPointer = std::malloc (48);
+    ZENVAR_KEEP_FRAME;
+}
+
+[[gnu::noinline]] void growVectorOnPurpose()
+{
+    static_cast<std::vector<int>*> (escapedPointer)->push_back (1);
+    ZENVAR_KEEP_FRAME;
+}
+
 [[gnu::noinline]] void freeOnPurpose()
 {
     std::free (escapedPointer);
-    escapedPointer = nullptr; // keeps the call from becoming a tail jump that hides this frame
+    ZENVAR_KEEP_FRAME;
 }
-[[gnu::noinline]] void lockMutexOnPurpose() { const std::scoped_lock lock (someMutex); }
-[[gnu::noinline]] void lockCriticalSectionOnPurpose() { const juce::ScopedLock lock (someCriticalSection); }
-[[gnu::noinline]] void sleepOnPurpose() { std::this_thread::sleep_for (std::chrono::microseconds (1)); }
+
+[[gnu::noinline]] void lockMutexOnPurpose()
+{
+    {
+        const std::scoped_lock lock (someMutex);
+    }
+    ZENVAR_KEEP_FRAME;
+}
+
+[[gnu::noinline]] void lockCriticalSectionOnPurpose()
+{
+    {
+        const juce::ScopedLock lock (someCriticalSection);
+    }
+    ZENVAR_KEEP_FRAME;
+}
+
+[[gnu::noinline]] void sleepOnPurpose()
+{
+    std::this_thread::sleep_for (std::chrono::microseconds (1));
+    ZENVAR_KEEP_FRAME;
+}
 
 struct OffenceCase
 {

@@ -1,6 +1,7 @@
 // Many instances in concurrent use, as a busy host runs them: audio threads process blocks and push
 // crossover changes through their link groups while the test thread, acting as the message
-// thread, creates, moves, saves, restores and destroys instances and opens and closes editors.
+// thread, creates, moves, saves, restores and destroys instances and opens, runs and closes
+// editors.
 // Built for ThreadSanitizer, which reports any unsynchronised access; the audio threads only
 // count what they see, and every check runs on the test thread after they have stopped.
 
@@ -193,6 +194,16 @@ protected:
             editors[&processor].reset (processor.createEditorIfNeeded());
     }
 
+    /** Runs the timer of every open editor once, as the message loop would every few
+        milliseconds: the editor then reads what the audio threads publish (spectrum frames,
+        transport state, sample rate). */
+    void tickOpenEditors()
+    {
+        for (auto& [processor, editor] : editors)
+            if (auto* timer = dynamic_cast<juce::Timer*> (editor.get()))
+                timer->timerCallback();
+    }
+
     //==============================================================================
     juce::ScopedJuceInitialiser_GUI juce;
     Instances instances;
@@ -234,6 +245,8 @@ TEST_F (ConcurrencyStressTest, InstancesSurviveConcurrentProcessingAndMessageThr
             case 5: toggleAnEditor(); break;
             default: createTransient(); destroyTransient(); break;
         }
+
+        tickOpenEditors();
     }
 
     long long totalBlocks = 0;

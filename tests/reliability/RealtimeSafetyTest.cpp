@@ -35,7 +35,7 @@ std::vector<AudioSetting> allSettings()
     return settings;
 }
 
-constexpr int numBlocksPerSetting = 1000;
+constexpr int numBlocksPerSetting = 3000;
 constexpr int maximumBlockSize = 4096;
 
 /** Five instances, as a host would have them: three linked in group 0, two in group 5, each with
