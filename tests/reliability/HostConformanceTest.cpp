@@ -7,7 +7,9 @@
 // untouched while all bands are on), but it leaves nothing behind: the next block sounds exactly
 // as it would from a freshly prepared instance.
 
+#include "reliability/ComponentState.h"
 #include "reliability/SimulatedHost.h"
+#include "support/BuiltBundle.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -29,9 +31,6 @@ using BandPattern = std::array<bool, 4>;
 
 constexpr int numParameters = 7;
 constexpr int firstBandSwitch = 3;
-constexpr int processorStateSize = 36;
-constexpr size_t vst2HeaderSize = 16;
-constexpr size_t bankHeaderSize = 160;
 
 class HostConformanceTest : public ::testing::Test
 {
@@ -39,8 +38,7 @@ protected:
     void SetUp() override
     {
         juce::OwnedArray<juce::PluginDescription> found;
-        // The scanner wants the bundle's own name, so the path must not end in "..".
-        const auto bundle = juce::File (ZENVAR_VST3_BUNDLE_PATH).getFullPathName();
+        const auto bundle = getBuiltBundle().getFullPathName();
         format.findAllTypesForFile (found, bundle);
         ASSERT_EQ (found.size(), 1) << bundle;
         description = *found[0];
@@ -91,64 +89,6 @@ protected:
         juce::MidiBuffer midi;
         instance.processBlock (buffer, midi);
         return buffer;
-    }
-
-    /** The bytes the plug-in's component hands the host: a VST2-compatible bank header (the
-        plug-in takes over from a VST2 version), then the processor's own state, then the
-        framework's private data. */
-    static juce::MemoryBlock getComponentState (juce::AudioPluginInstance& instance)
-    {
-        juce::MemoryBlock hostState;
-        instance.getStateInformation (hostState);
-        juce::MemoryBlock component;
-
-        if (auto xml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize()))
-            if (auto* child = xml->getChildByName ("IComponent"))
-                component.fromBase64Encoding (child->getAllSubText());
-
-        return component;
-    }
-
-    /** The processor's own 36 bytes from the chunk of a component state (the framework's private
-        data follows them), or nothing if the bank header is not where it belongs. */
-    static juce::MemoryBlock getProcessorState (juce::AudioPluginInstance& instance)
-    {
-        const auto component = getComponentState (instance);
-
-        if (component.getSize() < vst2HeaderSize + bankHeaderSize || std::memcmp (component.getData(), "VstW", 4) != 0)
-            return {};
-
-        const auto chunkSize = (size_t) juce::ByteOrder::bigEndianInt (component.begin() + vst2HeaderSize + bankHeaderSize - 4);
-        const auto available = component.getSize() - vst2HeaderSize - bankHeaderSize;
-        return { component.begin() + vst2HeaderSize + bankHeaderSize, std::min ({ chunkSize, available, (size_t) processorStateSize }) };
-    }
-
-    /** Hands `bytes` to the plug-in's component as its state, the way a host restores a project. */
-    static void setComponentState (juce::AudioPluginInstance& instance, const juce::MemoryBlock& bytes)
-    {
-        juce::XmlElement xml ("VST3PluginState");
-        xml.createNewChildElement ("IComponent")->addTextElement (bytes.toBase64Encoding());
-        juce::MemoryBlock hostState;
-        juce::AudioProcessor::copyXmlToBinary (xml, hostState);
-        instance.setStateInformation (hostState.getData(), (int) hostState.getSize());
-    }
-
-    /** Wraps a processor state into a bank the way the plug-in writes its component state. */
-    static juce::MemoryBlock wrapInBank (const juce::MemoryBlock& processorState)
-    {
-        juce::MemoryOutputStream stream;
-
-        for (auto field : { "VstW", "\0\0\0\x08", "\0\0\0\x01", "\0\0\0\0" })
-            stream.write (field, 4);
-
-        juce::MemoryBlock bank (bankHeaderSize, true);
-        std::memcpy (bank.begin(), "CcnK", 4);
-        std::memcpy (bank.begin() + 8, "FBCh", 4);
-        bank[15] = 2;
-        const auto size = juce::ByteOrder::swapIfLittleEndian ((juce::uint32) processorState.getSize());
-        std::memcpy (bank.begin() + bankHeaderSize - 4, &size, 4);
-        stream << bank << processorState;
-        return stream.getMemoryBlock();
     }
 
     static juce::AudioBuffer<float> makeNoise (int numChannels, int numSamples, juce::Random& random)
@@ -428,7 +368,7 @@ TEST_F (HostConformanceTest, SavedStateRestoresBitForBitInAnotherInstanceAndGrou
 
     // Into link group 3 through its own state, as a restored project would put it.
     auto processorState = getProcessorState (*original);
-    ASSERT_EQ (processorState.getSize(), (size_t) processorStateSize);
+    ASSERT_EQ (processorState.getSize(), processorStateSize);
     processorState[0] = 3;
     setComponentState (*original, wrapInBank (processorState));
 
@@ -502,7 +442,7 @@ TEST_F (HostConformanceTest, DamagedStatesLeaveAWorkingInstance)
 
             // What it saves afterwards is a sound state: a known group, crossovers in range, zoom >= 1.
             const auto saved = getProcessorState (*instance);
-            ASSERT_EQ (saved.getSize(), (size_t) processorStateSize);
+            ASSERT_EQ (saved.getSize(), processorStateSize);
             juce::MemoryInputStream stream (saved, false);
             const auto group = stream.readInt();
             EXPECT_TRUE (group >= 0 && group < 8) << group;
@@ -578,4 +518,27 @@ TEST_F (HostConformanceTest, ReleaseAndPrepareAtTheSameRateLeaveTheSoundUnchange
         const auto input = makeNoise (2, 256, random);
         expectIdentical (process (*restarted, input), process (*untouched, input));
     }
+}
+
+TEST_F (HostConformanceTest, EditorOpensAndClosesRepeatedlyAroundProcessingAndStateChanges)
+{
+    auto instance = createPrepared ({ true, true, false, false });
+    ASSERT_NE (instance, nullptr);
+    ASSERT_TRUE (instance->hasEditor());
+    const auto state = getComponentState (*instance);
+
+    for (int round = 0; round < 10; ++round)
+    {
+        SCOPED_TRACE ("round " + juce::String (round));
+        std::unique_ptr<juce::AudioProcessorEditor> editor (instance->createEditorIfNeeded());
+        ASSERT_NE (editor, nullptr);
+        EXPECT_GT (editor->getWidth(), 0);
+
+        EXPECT_TRUE (isFinite (process (*instance, makeNoise (2, 512, random)), 512));
+        setComponentState (*instance, state);
+        setParameter (*instance, random.nextInt (numParameters), random.nextFloat());
+        EXPECT_TRUE (isFinite (process (*instance, makeNoise (2, 512, random)), 512));
+    }
+
+    expectParametersInRange (*instance);
 }
