@@ -1,5 +1,7 @@
 #include "ZenvarAudioProcessor.h"
 
+#include "editor/ZenvarAudioProcessorEditor.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -208,7 +210,7 @@ double ZenvarAudioProcessor::getTailLengthSeconds() const { return 0.0; }
 bool ZenvarAudioProcessor::acceptsMidi() const { return false; }
 bool ZenvarAudioProcessor::producesMidi() const { return false; }
 
-juce::AudioProcessorEditor* ZenvarAudioProcessor::createEditor() { return new juce::GenericAudioProcessorEditor (*this); }
+juce::AudioProcessorEditor* ZenvarAudioProcessor::createEditor() { return new ZenvarAudioProcessorEditor (*this); }
 bool ZenvarAudioProcessor::hasEditor() const { return true; }
 
 int ZenvarAudioProcessor::getNumPrograms() { return 1; }
