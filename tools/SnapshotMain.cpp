@@ -2,8 +2,10 @@
 //
 //   zenvar-snapshot --controls out.png [--zoom 1.5] [--density 2] [--bands 1011]
 //                   [--crossovers 160,1000,5000] [--seed 7]
+//   zenvar-snapshot --editor out.png [the same options] [--group 3]
 
 #include "tools/ControlsSnapshot.h"
+#include "tools/EditorSnapshot.h"
 
 #include <iostream>
 
@@ -12,13 +14,16 @@ namespace
 void printUsage()
 {
     std::cerr << "usage: zenvar-snapshot --controls OUT.png [options]\n"
+                 "       zenvar-snapshot --editor OUT.png [options]\n"
                  "  --controls OUT.png      the read-out and band strip over a made-up spectrum\n"
+                 "  --editor OUT.png        the whole window of a processor playing generated music\n"
                  "options:\n"
                  "  --zoom Z                the editor's zoom factor (default 1)\n"
                  "  --density D             pixels per logical pixel (default 1)\n"
                  "  --bands MASK            four 0/1 digits for bands A to D (default 1111)\n"
                  "  --crossovers A,B,C      crossover frequencies in Hz (default 160,1000,5000)\n"
-                 "  --seed N                seed of the made-up spectrum (default 7)\n";
+                 "  --seed N                seed of the made-up spectrum or music (default 7)\n"
+                 "  --group G               lit link-group selector 1 to 8, editor only (default 1)\n";
 }
 
 bool parseBands (const juce::String& mask, std::array<bool, 4>& bandsOn)
@@ -68,10 +73,29 @@ bool writePng (const juce::Image& image, const juce::File& file)
     return png.writeImageToStream (image, stream) && stream.getStatus().wasOk();
 }
 
+bool parseGroup (const juce::String& text, int& linkGroup)
+{
+    linkGroup = text.getIntValue() - 1;
+    return text.containsOnly ("0123456789") && juce::isPositiveAndBelow (linkGroup, 8);
+}
+
+EditorSnapshotOptions makeEditorOptions (const ControlsSnapshotOptions& options, int linkGroup)
+{
+    EditorSnapshotOptions editorOptions;
+    editorOptions.zoomFactor = options.zoomFactor;
+    editorOptions.pixelDensity = options.pixelDensity;
+    editorOptions.crossoversHz = options.crossoversHz;
+    editorOptions.bandsOn = options.bandsOn;
+    editorOptions.linkGroup = linkGroup;
+    editorOptions.seed = options.spectrumSeed;
+    return editorOptions;
+}
+
 int run (const juce::StringArray& args)
 {
-    juce::String controlsPath;
+    juce::String controlsPath, editorPath;
     ControlsSnapshotOptions options;
+    int linkGroup = 0;
 
     for (int i = 0; i < args.size(); ++i)
     {
@@ -82,6 +106,10 @@ int run (const juce::StringArray& args)
 
         if (option == "--controls")
             controlsPath = value;
+        else if (option == "--editor")
+            editorPath = value;
+        else if (option == "--group")
+            valid = valid && parseGroup (value, linkGroup);
         else if (option == "--zoom")
             valid = valid && parsePositive (value, options.zoomFactor);
         else if (option == "--density")
@@ -105,15 +133,17 @@ int run (const juce::StringArray& args)
         ++i;
     }
 
-    if (controlsPath.isEmpty())
+    if (controlsPath.isEmpty() == editorPath.isEmpty())
     {
         printUsage();
         return 2;
     }
 
-    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (controlsPath);
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (controlsPath.isNotEmpty() ? controlsPath : editorPath);
+    const auto image = controlsPath.isNotEmpty() ? renderControlsSnapshot (options)
+                                                 : renderEditorSnapshot (makeEditorOptions (options, linkGroup));
 
-    if (!writePng (renderControlsSnapshot (options), file))
+    if (!writePng (image, file))
     {
         std::cerr << "zenvar-snapshot: cannot write " << file.getFullPathName() << "\n";
         return 1;
