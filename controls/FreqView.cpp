@@ -55,9 +55,6 @@ void FreqView::updateSpectrum (const kiss_fft_cpx* frame, double sampleRateHz)
     if (range.isEmpty())
         return;
 
-    const auto width = static_cast<float> (getWidth());
-    const auto height = static_cast<float> (getHeight());
-
     for (int bin = range.first; bin < range.end; ++bin)
     {
         const auto axisPosition = static_cast<float> (bin - range.first) / range.axisSpan;
@@ -68,9 +65,29 @@ void FreqView::updateSpectrum (const kiss_fft_cpx* frame, double sampleRateHz)
             level = target;
         else
             level = juce::jmax (0.0f, level - levelFallPerUpdate);
+    }
 
+    updatePositions();
+}
+
+void FreqView::resized()
+{
+    // Positions made for the old size would draw a wrong shape until the next update; a zoom
+    // change would flash a dark block over the strip even with no sound.
+    updatePositions();
+}
+
+void FreqView::updatePositions() noexcept
+{
+    const auto range = getBinRange (sampleRate);
+    const auto width = static_cast<float> (getWidth());
+    const auto height = static_cast<float> (getHeight());
+
+    for (int bin = range.first; bin < range.end; ++bin)
+    {
+        const auto axisPosition = static_cast<float> (bin - range.first) / range.axisSpan;
         xPositions[static_cast<size_t> (bin)] = std::sqrt (axisPosition) * width;
-        yPositions[static_cast<size_t> (bin)] = level * height * -0.5f + height;
+        yPositions[static_cast<size_t> (bin)] = levels[static_cast<size_t> (bin)] * height * -0.5f + height;
     }
 }
 

@@ -49,6 +49,9 @@ public:
         [message thread] */
     void paint (juce::Graphics& g) override;
 
+    /** Moves the bins to the new size at once, levels unchanged. [message thread] */
+    void resized() override;
+
     //==============================================================================
     /** The smoothed level 0..1 of one bin; 0 for a bin outside 0..511. [message thread] */
     float getLevel (int bin) const noexcept;
@@ -68,6 +71,8 @@ public:
 
 private:
     //==============================================================================
+    void updatePositions() noexcept;
+
     static constexpr float minHz = 20.0f;
     static constexpr float maxHz = 20000.0f;
 

@@ -187,6 +187,48 @@ TEST (FreqView, FillsAShapeMirroredAboutTheCentreLine)
     }
 }
 
+TEST (FreqView, AResizeMovesTheShapeToTheNewSizeAtOnceAndKeepsTheLevels)
+{
+    // The strip grows from 390 x 72 to 585 x 108 when the editor zooms in, so the view from
+    // 390 x 144 to 585 x 216. Bins at level 0.5 must then span y = 54..162 over the whole width
+    // before any new update; silent bins (level 0) must still draw nothing.
+    struct Case
+    {
+        float level;
+        int top, bottom;
+    };
+
+    for (const auto c : { Case { 0.5f, 54, 162 }, Case { 0.0f, 0, 0 } })
+    {
+        SCOPED_TRACE (c.level);
+        SizedView view;
+        SpectrumFrame frame;
+        const auto range = FreqView::getBinRange (44100.0f);
+
+        for (int bin = range.first; bin < range.end; ++bin)
+            frame.setLevel (bin, c.level, range.axisSpan);
+
+        view.updateSpectrum (frame.data(), 44100.0);
+        const auto levelBefore = view.getLevel (100);
+
+        view.setSize (585, 216);
+        const auto image = paintInBlack (view);
+        EXPECT_EQ (view.getLevel (100), levelBefore);
+
+        const auto ink = zenvar::test::getInkBounds (image, image.getBounds(), 128);
+
+        if (c.level == 0.0f)
+        {
+            EXPECT_TRUE (ink.isEmpty()) << ink.toString();
+            continue;
+        }
+
+        EXPECT_EQ (ink.getY(), c.top);
+        EXPECT_EQ (ink.getBottom(), c.bottom);
+        EXPECT_GE (ink.getRight(), 584);
+    }
+}
+
 TEST (FreqView, PlacesBinsOnASquareRootAxisThatMatchesTheThumbs)
 {
     // At 44100 Hz bin 116 of 464 lies at t = 0.25, i.e. x = sqrt (0.25) * 390 = 195. Fill bins up to
