@@ -19,6 +19,11 @@ struct AudioSetting
     int numChannels;
 };
 
+void PrintTo (const AudioSetting& setting, std::ostream* stream)
+{
+    *stream << setting.sampleRateHz << " Hz, " << (setting.numChannels == 1 ? "mono" : "stereo");
+}
+
 std::string nameOf (const ::testing::TestParamInfo<AudioSetting>& info)
 {
     return (info.param.numChannels == 1 ? "Mono" : "Stereo") + std::to_string ((int) info.param.sampleRateHz);
