@@ -1,6 +1,6 @@
 #include "processor/BandSplitter.h"
 #include "processor/CrossoverParameters.h"
-#include "processor/SpectrumFeed.h"
+#include "processor/AnalysisFeed.h"
 #include "tests/support/ReferenceBandSplitter.h"
 
 #include <benchmark/benchmark.h>
@@ -93,13 +93,13 @@ void engineStaticCrossoversOneBandOn (benchmark::State& state)
     reportPerFrame (state);
 }
 
-void engineStaticWithSpectrumFeed (benchmark::State& state)
+void engineStaticWithAnalysisFeed (benchmark::State& state)
 {
     const juce::ScopedNoDenormals noDenormals;
     StereoBlock block;
     BandSwitches switches;
     zenvar::BandSplitter engine;
-    zenvar::SpectrumFeed feed;
+    zenvar::AnalysisFeed feed;
     engine.prepare (sampleRate);
 
     for (auto _ : state)
@@ -254,7 +254,7 @@ void juceLinkwitzRileySplit (benchmark::State& state)
 
 BENCHMARK (arithmeticFloor);
 BENCHMARK (engineStaticCrossoversOneBandOn);
-BENCHMARK (engineStaticWithSpectrumFeed);
+BENCHMARK (engineStaticWithAnalysisFeed);
 BENCHMARK (engineRampingAllTheTime);
 BENCHMARK (definitionRunLiterally);
 BENCHMARK (juceLinkwitzRileySplit);

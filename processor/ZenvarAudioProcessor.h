@@ -4,7 +4,7 @@
 #include "processor/AudioProcessorPool.h"
 #include "processor/BandSplitter.h"
 #include "processor/CrossoverParameters.h"
-#include "processor/SpectrumFeed.h"
+#include "processor/AnalysisFeed.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -157,7 +157,7 @@ private:
 
     /** The input's frames for the editor's spectrum: fed by the audio thread, taken by the
         editor. */
-    zenvar::SpectrumFeed spectrumFeed;
+    zenvar::AnalysisFeed spectrumFeed;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZenvarAudioProcessor)
 };

@@ -1,4 +1,4 @@
-#include "SpectrumFeed.h"
+#include "AnalysisFeed.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 namespace zenvar
 {
 
-SpectrumFeed::SpectrumFeed (AllocateFunction allocate, ReleaseFunction release) noexcept
+AnalysisFeed::AnalysisFeed (AllocateFunction allocate, ReleaseFunction release) noexcept
     : releaseStorage (release)
 {
     std::size_t configBytes = 0;
@@ -33,18 +33,18 @@ SpectrumFeed::SpectrumFeed (AllocateFunction allocate, ReleaseFunction release) 
     fftConfig = kiss_fft_alloc (frameLength, 0, bytes + framesBytes, &configBytes);
 }
 
-SpectrumFeed::~SpectrumFeed()
+AnalysisFeed::~AnalysisFeed()
 {
     if (storage != nullptr)
         releaseStorage (storage);
 }
 
-float SpectrumFeed::getInputScale() noexcept
+float AnalysisFeed::getInputScale() noexcept
 {
     return std::sin (static_cast<float> (3.141592653589793 / frameLength * 0.5));
 }
 
-void SpectrumFeed::pushBlock (const float* const* channels, int numChannels, int numSamples) noexcept
+void AnalysisFeed::pushBlock (const float* const* channels, int numChannels, int numSamples) noexcept
 {
     if (fftConfig == nullptr || numChannels <= 0)
         return;
@@ -72,7 +72,7 @@ void SpectrumFeed::pushBlock (const float* const* channels, int numChannels, int
     }
 }
 
-const float* SpectrumFeed::takeLatestFrame() noexcept
+const float* AnalysisFeed::takeLatestFrame() noexcept
 {
     // Only the audio thread sets the flag and only this thread clears it, so a flag seen here is
     // still set at the exchange below.
@@ -83,7 +83,7 @@ const float* SpectrumFeed::takeLatestFrame() noexcept
     return sampleFrames[static_cast<std::size_t> (readerFrame)];
 }
 
-const kiss_fft_cpx* SpectrumFeed::takeLatestSpectrum() noexcept
+const kiss_fft_cpx* AnalysisFeed::takeLatestSpectrum() noexcept
 {
     const auto* samples = takeLatestFrame();
 

@@ -32,7 +32,7 @@ namespace zenvar
     Everything is allocated by the constructor, in one block; if that fails, the feed does
     nothing and never has a frame to give.
 */
-class SpectrumFeed
+class AnalysisFeed
 {
 public:
     static constexpr int frameLength = 1024;
@@ -44,8 +44,8 @@ public:
     /** Allocates the frames and the transform plan with `allocate` and frees them with
         `release`. An allocator that fails (returns null) leaves a feed that does nothing.
         [message thread] */
-    explicit SpectrumFeed (AllocateFunction allocate = std::malloc, ReleaseFunction release = std::free) noexcept;
-    ~SpectrumFeed();
+    explicit AnalysisFeed (AllocateFunction allocate = std::malloc, ReleaseFunction release = std::free) noexcept;
+    ~AnalysisFeed();
 
     //==============================================================================
     /** Adds a block of `numSamples` samples to the frame being collected and publishes every
@@ -94,8 +94,8 @@ private:
     /** The published frame's index, with freshFrameFlag while the editor has not taken it. */
     std::atomic<int> publishedFrame { 2 };
 
-    SpectrumFeed (const SpectrumFeed&) = delete;
-    SpectrumFeed& operator= (const SpectrumFeed&) = delete;
+    AnalysisFeed (const AnalysisFeed&) = delete;
+    AnalysisFeed& operator= (const AnalysisFeed&) = delete;
 };
 
 } // namespace zenvar

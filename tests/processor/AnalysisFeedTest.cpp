@@ -1,4 +1,4 @@
-#include "processor/SpectrumFeed.h"
+#include "processor/AnalysisFeed.h"
 #include "support/DspTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +14,10 @@ namespace zenvar::test
 
 namespace
 {
-constexpr int frameLength = SpectrumFeed::frameLength;
+constexpr int frameLength = AnalysisFeed::frameLength;
 
 /** Pushes `left` (and `right`, when given) in blocks of `blockLength`. */
-void pushInBlocks (SpectrumFeed& feed, const std::vector<float>& left, const std::vector<float>* right, int blockLength)
+void pushInBlocks (AnalysisFeed& feed, const std::vector<float>& left, const std::vector<float>* right, int blockLength)
 {
     for (size_t start = 0; start < left.size(); start += static_cast<size_t> (blockLength))
     {
@@ -41,7 +41,7 @@ float largestMagnitudeExcept (const kiss_fft_cpx* frame, int skippedBin)
 {
     float largest = 0.0f;
 
-    for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
+    for (int bin = 0; bin < AnalysisFeed::numMagnitudes; ++bin)
         if (bin != skippedBin)
             largest = std::max (largest, std::fabs (frame[bin].r));
 
@@ -49,22 +49,22 @@ float largestMagnitudeExcept (const kiss_fft_cpx* frame, int skippedBin)
 }
 } // namespace
 
-TEST (SpectrumFeed, ConstantInputLandsInBinZero)
+TEST (AnalysisFeed, ConstantInputLandsInBinZero)
 {
-    SpectrumFeed feed;
+    AnalysisFeed feed;
     const std::vector<float> ones (frameLength, 1.0f);
     pushInBlocks (feed, ones, &ones, 256);
 
     const auto* frame = feed.takeLatestSpectrum();
     ASSERT_NE (frame, nullptr);
-    EXPECT_NEAR (frame[0].r, 2.0f * SpectrumFeed::getInputScale() * frameLength, 1.0e-5f);
+    EXPECT_NEAR (frame[0].r, 2.0f * AnalysisFeed::getInputScale() * frameLength, 1.0e-5f);
     EXPECT_NEAR (frame[0].r, 3.14159f, 1.0e-5f);
     EXPECT_LT (largestMagnitudeExcept (frame, 0), 1.0e-5f);
 }
 
-TEST (SpectrumFeed, SineAtBin64LandsInBin64)
+TEST (AnalysisFeed, SineAtBin64LandsInBin64)
 {
-    SpectrumFeed feed;
+    AnalysisFeed feed;
     const auto sine = makeSine (64.0, frameLength);
     pushInBlocks (feed, sine, &sine, 100);
 
@@ -74,9 +74,9 @@ TEST (SpectrumFeed, SineAtBin64LandsInBin64)
     EXPECT_LT (largestMagnitudeExcept (frame, 64), 1.0e-4f);
 }
 
-TEST (SpectrumFeed, SilenceGivesZeroMagnitudes)
+TEST (AnalysisFeed, SilenceGivesZeroMagnitudes)
 {
-    SpectrumFeed feed;
+    AnalysisFeed feed;
     const std::vector<float> silence (frameLength, 0.0f);
     pushInBlocks (feed, silence, nullptr, 512);
 
@@ -85,9 +85,9 @@ TEST (SpectrumFeed, SilenceGivesZeroMagnitudes)
     EXPECT_EQ (largestMagnitudeExcept (frame, -1), 0.0f);
 }
 
-TEST (SpectrumFeed, MonoGivesTheSameFramesAsStereoWithEqualChannels)
+TEST (AnalysisFeed, MonoGivesTheSameFramesAsStereoWithEqualChannels)
 {
-    SpectrumFeed mono, stereo;
+    AnalysisFeed mono, stereo;
     const auto signal = makeNoise (3 * frameLength, 12);
     pushInBlocks (mono, signal, nullptr, 333);
     pushInBlocks (stereo, signal, &signal, 333);
@@ -97,16 +97,16 @@ TEST (SpectrumFeed, MonoGivesTheSameFramesAsStereoWithEqualChannels)
     ASSERT_NE (a, nullptr);
     ASSERT_NE (b, nullptr);
 
-    for (int bin = 0; bin < SpectrumFeed::numMagnitudes; ++bin)
+    for (int bin = 0; bin < AnalysisFeed::numMagnitudes; ++bin)
         ASSERT_EQ (bitsOf (a[bin].r), bitsOf (b[bin].r)) << "bin " << bin;
 }
 
-TEST (SpectrumFeed, OneFramePer1024SamplesWhateverTheBlockLength)
+TEST (AnalysisFeed, OneFramePer1024SamplesWhateverTheBlockLength)
 {
     for (const auto blockLength : { 1, 7, 441, 1000, 1024, 1500, 2048 })
     {
         SCOPED_TRACE (blockLength);
-        SpectrumFeed feed;
+        AnalysisFeed feed;
         const std::vector<float> signal (static_cast<size_t> (blockLength), 0.5f);
         int frames = 0;
 
@@ -129,9 +129,9 @@ TEST (SpectrumFeed, OneFramePer1024SamplesWhateverTheBlockLength)
     }
 }
 
-TEST (SpectrumFeed, A2048SampleBlockLeavesTheSecondFrame)
+TEST (AnalysisFeed, A2048SampleBlockLeavesTheSecondFrame)
 {
-    SpectrumFeed feed;
+    AnalysisFeed feed;
     auto signal = std::vector<float> (frameLength, 1.0f);
     const auto sine = makeSine (64.0, frameLength);
     signal.insert (signal.end(), sine.begin(), sine.end());
@@ -144,9 +144,9 @@ TEST (SpectrumFeed, A2048SampleBlockLeavesTheSecondFrame)
     EXPECT_EQ (feed.takeLatestSpectrum(), nullptr);
 }
 
-TEST (SpectrumFeed, AFeedWhoseAllocationFailedDoesNothing)
+TEST (AnalysisFeed, AFeedWhoseAllocationFailedDoesNothing)
 {
-    SpectrumFeed feed ([] (std::size_t) -> void*
+    AnalysisFeed feed ([] (std::size_t) -> void*
                        { return nullptr; },
                        [] (void*)
                        { FAIL() << "nothing to release"; });
@@ -157,7 +157,7 @@ TEST (SpectrumFeed, AFeedWhoseAllocationFailedDoesNothing)
     EXPECT_EQ (feed.takeLatestSpectrum(), nullptr);
 }
 
-TEST (SpectrumFeed, TheEditorNeverSeesATornStaleOrOverwrittenFrame)
+TEST (AnalysisFeed, TheEditorNeverSeesATornStaleOrOverwrittenFrame)
 {
     // Every sample of frame k is (k + 1) / numFrames, so a frame mixed from two is uneven and a
     // frame handed over out of order goes backwards. The editor takes frames and spectra in
@@ -166,9 +166,9 @@ TEST (SpectrumFeed, TheEditorNeverSeesATornStaleOrOverwrittenFrame)
     // time, but is kept from running more than eight frames ahead of the editor's progress so
     // that both see many hand-overs.
     constexpr int numFrames = 4000;
-    const auto scale = 2.0f * SpectrumFeed::getInputScale();
+    const auto scale = 2.0f * AnalysisFeed::getInputScale();
 
-    SpectrumFeed feed;
+    AnalysisFeed feed;
     std::atomic<int> framesPushed { 0 }, editorProgress { 0 };
     std::atomic<bool> finished { false };
 
