@@ -1,9 +1,12 @@
 // The built bundle loaded through JUCE's VST3 hosting, checked for what a host sees and hears.
 
 #include "support/BuiltBundle.h"
+#include "support/NoiseBuffer.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
+
+using zenvar::test::makeNoise;
 
 namespace
 {
@@ -46,17 +49,6 @@ protected:
     juce::PluginDescription description;
 };
 
-juce::AudioBuffer<float> makeNoise (int numChannels, int numSamples, juce::int64 seed)
-{
-    juce::Random random (seed);
-    juce::AudioBuffer<float> buffer (numChannels, numSamples);
-
-    for (int channel = 0; channel < numChannels; ++channel)
-        for (int sample = 0; sample < numSamples; ++sample)
-            buffer.setSample (channel, sample, random.nextFloat() * 2.0f - 1.0f);
-
-    return buffer;
-}
 } // namespace
 
 TEST_F (HostedPluginTest, ScannerListsOneEffectWithItsIdentity)

@@ -5,6 +5,7 @@
 #include "processor/CrossoverFilter.h"
 #include "processor/CrossoverParameters.h"
 #include "support/BuiltBundle.h"
+#include "support/NoiseBuffer.h"
 
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -12,20 +13,10 @@
 #include <array>
 #include <cstring>
 
+using zenvar::test::makeNoise;
+
 namespace
 {
-juce::AudioBuffer<float> makeNoise (int numChannels, int numSamples, juce::int64 seed)
-{
-    juce::Random random (seed);
-    juce::AudioBuffer<float> buffer (numChannels, numSamples);
-
-    for (int channel = 0; channel < numChannels; ++channel)
-        for (int sample = 0; sample < numSamples; ++sample)
-            buffer.setSample (channel, sample, random.nextFloat() * 2.0f - 1.0f);
-
-    return buffer;
-}
-
 bool sameBits (float a, float b)
 {
     return std::memcmp (&a, &b, sizeof (float)) == 0;
