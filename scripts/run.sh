@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-dependencies.sh
 
 build_dir=${ZENVAR_BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZENVAR_BUILD_TOOLS=ON
 cmake --build "$build_dir" -j "$(nproc)" --target Zenvar_VST3
 
 bundle="$build_dir/plugin/Zenvar_artefacts/Release/VST3/Zenvar.vst3"

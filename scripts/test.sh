@@ -8,7 +8,8 @@ bash scripts/install-dependencies.sh
 build_dir=${ZENVAR_BUILD_DIR:-build}
 jobs=$(nproc)
 
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DZENVAR_BUILD_TESTS=ON -DZENVAR_BUILD_TOOLS=ON -DZENVAR_BUILD_BENCHMARKS=ON
 cmake --build "$build_dir" -j "$jobs"
 
 # GUI tests need an X display; a virtual one serves when there is none.
