@@ -27,7 +27,7 @@ function(zenvar_apply_sanitizers target)
         # A sanitized plug-in bundle takes the sanitizer run-time from the sanitized host that
         # loads it, so its link must let those symbols stay undefined.
         get_target_property(type ${target} TYPE)
-        if(type STREQUAL "MODULE_LIBRARY" OR type STREQUAL "SHARED_LIBRARY")
+        if((type STREQUAL "MODULE_LIBRARY" OR type STREQUAL "SHARED_LIBRARY") AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
             target_link_options(${target} PRIVATE -Wl,-z,undefs)
         endif()
     endif()

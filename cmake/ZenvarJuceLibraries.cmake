@@ -40,8 +40,10 @@ function(zenvar_add_host_library target)
         $<IF:$<CONFIG:Debug>,DEBUG=1 _DEBUG=1,NDEBUG=1 _NDEBUG=1>)
     # Debian's JUCE compiles against the system's PNG, JPEG, FLAC and Ogg Vorbis libraries instead
     # of its own copies, so whoever links this library needs them on the link line too.
-    find_package(PkgConfig REQUIRED)
-    pkg_check_modules(ZENVAR_AUDIO_CODECS REQUIRED IMPORTED_TARGET flac vorbisenc vorbisfile vorbis ogg)
-    target_link_libraries(${target} PUBLIC juce::pkgconfig_JUCE_IMG_LINUX_DEPS PkgConfig::ZENVAR_AUDIO_CODECS)
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+        find_package(PkgConfig REQUIRED)
+        pkg_check_modules(ZENVAR_AUDIO_CODECS REQUIRED IMPORTED_TARGET flac vorbisenc vorbisfile vorbis ogg)
+        target_link_libraries(${target} PUBLIC juce::pkgconfig_JUCE_IMG_LINUX_DEPS PkgConfig::ZENVAR_AUDIO_CODECS)
+    endif()
     zenvar_apply_sanitizers(${target})
 endfunction()
